@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/host.h"
+#include "host/scheduler.h"
+#include "pages/clock.h"
+
+namespace {
+
+// The kinds that fall due up to now_ms, as letters: T tenth, t tick, S second.
+std::string due_until(HostScheduler* s, uint64_t now_ms) {
+    std::string out;
+    for (HostTickKind k; (k = host_sched_next(s, now_ms)) != HOST_TICK_NONE;)
+        out += k == HOST_TICK_TENTH ? 'T' : k == HOST_TICK_10MS ? 't' : 'S';
+    return out;
+}
+
+} // namespace
+
+TEST(Scheduler, FirstTickOfEachKindOnePeriodAfterStart) {
+    HostScheduler s;
+    host_sched_reset(&s);
+    EXPECT_EQ(due_until(&s, 9), "");
+    EXPECT_EQ(due_until(&s, 10), "t");
+    EXPECT_EQ(due_until(&s, 99), std::string(8, 't'));
+    EXPECT_EQ(due_until(&s, 100), "Tt");
+    EXPECT_EQ(host_sched_next_due(&s), 110u);
+}
+
+TEST(Scheduler, SameMillisecondRunsTenthThenTickThenSecond) {
+    HostScheduler s;
+    host_sched_reset(&s);
+    due_until(&s, 999);
+    EXPECT_EQ(due_until(&s, 1000), "TtS");
+    // A late call still runs everything in time order.
+    host_sched_reset(&s);
+    std::string all = due_until(&s, 2000);
+    EXPECT_EQ(all.substr(all.size() - 3), "TtS");
+    EXPECT_EQ(all.find('S'), all.find("TtS", 100) + 2); // the first S sits right after the T t of 1000 ms
+}
+
+TEST(Scheduler, NoDriftOverLongRuns) {
+    HostScheduler s;
+    host_sched_reset(&s);
+    // Irregular wake-ups, as a real clock gives them.
+    for (uint64_t now = 0; now <= 600000; now += 7 + now % 13) due_until(&s, now);
+    due_until(&s, 600000);
+    EXPECT_EQ(s.tick_count, 60000u);
+    EXPECT_EQ(s.tenth_count, 6000u);
+    EXPECT_EQ(s.second_count, 600u);
+}
+
+TEST(Scheduler, StallDropsOldTicksButKeepsTenthsAndSeconds) {
+    HostScheduler s;
+    host_sched_reset(&s);
+    host_sched_drop_backlog(&s, 5000, 3);
+    std::string ran = due_until(&s, 5000);
+    EXPECT_EQ(std::count(ran.begin(), ran.end(), 't'), 4);
+    EXPECT_EQ(std::count(ran.begin(), ran.end(), 'T'), 50);
+    EXPECT_EQ(std::count(ran.begin(), ran.end(), 'S'), 5);
+    EXPECT_EQ(s.ticks_skipped, 496u);
+    EXPECT_EQ(s.tick_count + s.ticks_skipped, 500u);
+}
+
+TEST(Scheduler, RunDrivesTheHost) {
+    host_reset_all();
+    host_start();
+    HostScheduler s;
+    host_sched_reset(&s);
+    host_sched_run(&s, 3000, -1);
+    EXPECT_EQ(host_frames_rendered, 301u);
+    EXPECT_EQ(flight_time.seconds, 3);
+    EXPECT_EQ(engine_run_time.seconds, 3);
+}
