@@ -1,22 +1,87 @@
 #include "gfx/font.h"
 
-// Placeholder until the glyph atlases are generated: every font is empty, so every character is missing.
-static const int32_t NO_STARTS[1] = {0};
-const Font FONT_TABLE[FONT_COUNT] = {
-    {nullptr, 0, 14, "", NO_STARTS}, {nullptr, 0, 18, "", NO_STARTS}, {nullptr, 0, 20, "", NO_STARTS},
-    {nullptr, 0, 23, "", NO_STARTS}, {nullptr, 0, 29, "", NO_STARTS}, {nullptr, 0, 51, "", NO_STARTS},
+#include <algorithm>
+
+#include "gfx/gfx.h"
+
+namespace {
+
+// Blend weight of each 4-bit intensity: 16 n / 255, so the strongest pixel covers 240/255.
+struct CoverageWeights {
+    float w[16];
+    constexpr CoverageWeights() : w{} {
+        for (int n = 0; n < 16; ++n) w[n] = static_cast<float>(16 * n) / 255.0f;
+    }
 };
+constexpr CoverageWeights COVERAGE;
 
-int32_t font_draw_glyph(uint32_t*, int, int, int, int32_t, int32_t, uint32_t, char) {
-    return MISSING_GLYPH_ADVANCE;
+} // namespace
+
+int font_glyph_index(const Font& font, char ch) {
+    for (int i = 0; font.charset[i] != '\0'; ++i)
+        if (font.charset[i] == ch) return i;
+    return -1;
 }
 
-int32_t font_text_width(int, const char* text) {
-    int32_t w = 0;
-    for (; *text; ++text) w += MISSING_GLYPH_ADVANCE;
-    return w;
+int32_t font_advance(const Font& font, char ch) {
+    int i = font_glyph_index(font, ch);
+    return i < 0 ? MISSING_GLYPH_ADVANCE : font.starts[i + 1] - font.starts[i];
 }
 
-void font_draw_text_centered(uint32_t*, int, int32_t, int32_t, uint32_t, const char*) {}
-void font_draw_text_right(uint32_t*, int32_t, const char*) {}
-void font_draw_text_vertical(uint32_t*, int32_t, int32_t, uint32_t, const char*) {}
+int32_t font_draw_glyph_of(const Font& font, uint32_t* pixels, int w, int h, int32_t x, int32_t y,
+                           uint32_t color, char ch) {
+    int i = font_glyph_index(font, ch);
+    if (i < 0) return MISSING_GLYPH_ADVANCE;
+    const int32_t start = font.starts[i], end = font.starts[i + 1];
+    const int32_t height = font.height, row_bytes = font.atlas_width / 2;
+    // Stored row r lands on row y + height - r. Clipping the ranges once touches exactly the pixels
+    // inside the array, as a test per pixel would. 64-bit sums keep far-off pens from overflowing.
+    const int64_t col0 = std::max<int64_t>(start, static_cast<int64_t>(start) - x);
+    const int64_t col1 = std::min<int64_t>(end, static_cast<int64_t>(start) - x + w);
+    const int64_t r0 = std::max<int64_t>(0, static_cast<int64_t>(y) + height - (h - 1));
+    const int64_t r1 = std::min<int64_t>(height, static_cast<int64_t>(y) + height + 1);
+    for (int64_t r = r0; r < r1; ++r) {
+        const uint8_t* src = font.atlas + r * row_bytes;
+        const int64_t row = static_cast<int64_t>(y) + height - r;
+        const int64_t base = (h - 1 - row) * w + x - start; // index of atlas column 0 on this row
+        for (int64_t c = col0; c < col1; ++c) {
+            const uint8_t byte = src[c >> 1];
+            const int n = (c & 1) ? (byte & 0x0F) : (byte >> 4);
+            if (n != 0) pixels[base + c] = gfx_blend_color(pixels[base + c], color, COVERAGE.w[n]);
+        }
+    }
+    return end - start;
+}
+
+int32_t font_draw_glyph(uint32_t* pixels, int w, int h, int font_index, int32_t x, int32_t y, uint32_t color,
+                        char ch) {
+    return font_draw_glyph_of(FONT_TABLE[font_index], pixels, w, h, x, y, color, ch);
+}
+
+int32_t font_text_width(int font_index, const char* text) {
+    const Font& font = FONT_TABLE[font_index];
+    int32_t width = 0;
+    for (; *text != '\0'; ++text) width += font_advance(font, *text);
+    return width;
+}
+
+void font_draw_text_centered(uint32_t* frame, int font_index, int32_t cx, int32_t cy, uint32_t color,
+                             const char* text) {
+    int32_t x = cx - font_text_width(font_index, text) / 2;
+    const int32_t y = cy - FONT_TABLE[font_index].height / 2;
+    for (; *text != '\0'; ++text)
+        x += font_draw_glyph(frame, FRAME_WIDTH, FRAME_HEIGHT, font_index, x, y, color, *text);
+}
+
+void font_draw_text_right(uint32_t* frame, int32_t y, const char* text) {
+    int32_t x = 42 - font_text_width(0, text);
+    for (; *text != '\0'; ++text)
+        x += font_draw_glyph(frame, FRAME_WIDTH, FRAME_HEIGHT, 0, x, y, 0xFFFFFFFF, *text);
+}
+
+void font_draw_text_vertical(uint32_t* frame, int32_t x, int32_t y, uint32_t color, const char* text) {
+    const Font& font = FONT_TABLE[0];
+    for (int32_t line_y = y; *text != '\0'; ++text, line_y += font.height)
+        font_draw_glyph(frame, FRAME_WIDTH, FRAME_HEIGHT, 0, x - font_advance(font, *text) / 2, line_y, color,
+                        *text);
+}

@@ -25,3 +25,11 @@ void font_draw_text_centered(uint32_t* frame, int font_index, int32_t cx, int32_
 void font_draw_text_right(uint32_t* frame, int32_t y, const char* text);
 // Font 0, one character a line, each centred on column x, 14 rows apart.
 void font_draw_text_vertical(uint32_t* frame, int32_t x, int32_t y, uint32_t color, const char* text);
+
+// The same glyph drawing for a font that is not in the table (the font generator's specimen uses it).
+int32_t font_draw_glyph_of(const Font& font, uint32_t* pixels, int w, int h, int32_t x, int32_t y,
+                           uint32_t color, char ch);
+// Index of ch in the font's character set, -1 when the font lacks it.
+int font_glyph_index(const Font& font, char ch);
+// The pen step after ch: its glyph's width, MISSING_GLYPH_ADVANCE when the font lacks it.
+int32_t font_advance(const Font& font, char ch);

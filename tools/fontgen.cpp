@@ -1,0 +1,509 @@
+// Writes src/gfx/font_data.cpp, the six 4-bit glyph atlases, by rasterising DejaVu faces with FreeType,
+// and a specimen picture of every glyph. Each glyph is fitted into the fixed advance cell of its font:
+// centred, never wider than the cell less one blank column, on one baseline per font.
+// Usage: zt30-fontgen [--fonts DIR] OUTPUT.cpp SPECIMEN.png
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_MODULE_H
+
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------------
+// The fixed shape of the six fonts: heights, atlas widths, character sets and advances.
+
+const char ASCII_SET[] = "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+
+struct Shape {
+    int height, atlas_width;
+    const char* charset;
+    std::vector<int> advances;
+};
+
+const Shape SHAPES[FONT_COUNT] = {
+    {14, 588, ASCII_SET,
+     {4, 5, 7, 6, 10, 8, 3, 3, 4, 5, 6, 3, 4, 4, 3, 6, 6, 6, 6, 7, 6, 6, 7, 6, 6, 4, 4, 6, 7, 6, 7, 11,
+      9, 8, 8, 8, 8, 7, 9, 7, 4, 6, 8, 7, 10, 7, 9, 8, 9, 8, 7, 7, 8, 8, 10, 8, 7, 8, 3, 3, 3, 7, 7, 4,
+      6, 6, 7, 7, 6, 4, 7, 7, 2, 4, 6, 3, 11, 6, 7, 7, 7, 4, 6, 5, 6, 7, 8, 6, 6, 6, 5, 2, 5, 6}},
+    {18, 756, ASCII_SET,
+     {5, 7, 8, 8, 14, 10, 3, 5, 5, 5, 9, 4, 5, 3, 5, 8, 7, 9, 7, 9, 8, 8, 8, 8, 8, 5, 5, 8, 9, 8, 9, 14,
+      11, 11, 10, 11, 10, 8, 11, 10, 4, 9, 11, 8, 12, 11, 11, 10, 11, 10, 10, 9, 10, 10, 14, 10, 9, 10, 4, 4,
+      5, 8, 9, 4, 8, 9, 8, 9, 8, 5, 9, 9, 3, 5, 8, 3, 13, 9, 9, 9, 9, 6, 7, 6, 8, 8, 12, 8, 8, 7, 6, 3, 6, 9}},
+    {20, 224, "0123456789+,-.tdkn:cfm", {11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 10, 4, 7, 4, 6, 8, 6, 10, 6, 9, 9, 21}},
+    {23, 256, "0123456789+,-./dkn:cf", {12, 12, 12, 12, 12, 12, 12, 13, 11, 12, 12, 5, 8, 5, 7, 9, 7, 11, 6, 11, 9}},
+    {29, 324, "0123456789+,-./dkn:cfm", {15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 6, 11, 6, 10, 12, 8, 14, 8, 14, 10, 26}},
+    {51, 360, "0123456789.+-", {31, 31, 31, 31, 31, 31, 31, 31, 31, 31, 7, 17, 16}},
+};
+
+// ---------------------------------------------------------------------------------------------------------
+// How each font is drawn.
+
+struct Style {
+    const char* face;      // file in the font directory for letters, digits and signs
+    const char* unit_face; // file for the small letters of the unit glyphs
+    int cap_rows;          // height of the capitals and digits in pixels
+    int baseline;          // rows above the baseline: ink of a capital ends on row baseline - 1
+};
+
+const Style STYLES[FONT_COUNT] = {
+    {"DejaVuSansCondensed.ttf", "DejaVuSansCondensed.ttf", 9, 11},
+    {"DejaVuSansCondensed.ttf", "DejaVuSansCondensed.ttf", 12, 14},
+    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed.ttf", 14, 17},
+    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed.ttf", 16, 20},
+    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed-Bold.ttf", 21, 25},
+    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed-Bold.ttf", 38, 44},
+};
+
+const FT_Int32 LOAD_FLAGS = FT_LOAD_TARGET_NORMAL;
+
+// ---------------------------------------------------------------------------------------------------------
+// 8-bit coverage pictures.
+
+struct Gray {
+    int w = 0, h = 0;
+    std::vector<uint8_t> v; // top row first
+    Gray() = default;
+    Gray(int w_, int h_) : w(w_), h(h_), v(static_cast<size_t>(w_) * h_, 0) {}
+    uint8_t at(int x, int y) const { return v[static_cast<size_t>(y) * w + x]; }
+    uint8_t& at(int x, int y) { return v[static_cast<size_t>(y) * w + x]; }
+};
+
+// A piece of ink and where its top-left pixel lies relative to the pen on the baseline.
+struct Ink {
+    Gray bm;
+    int left = 0, top = 0; // column right of the pen, rows above the baseline
+};
+
+// A coverage this low quantises to intensity 0 and is no ink at all.
+bool visible(uint8_t v) { return v * 15 + 127 >= 255; }
+
+// Cuts the blank border off an ink picture.
+Ink trim(const Ink& in) {
+    int x0 = in.bm.w, x1 = -1, y0 = in.bm.h, y1 = -1;
+    for (int y = 0; y < in.bm.h; ++y)
+        for (int x = 0; x < in.bm.w; ++x)
+            if (visible(in.bm.at(x, y))) {
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+                y0 = std::min(y0, y), y1 = std::max(y1, y);
+            }
+    Ink out;
+    if (x1 < 0) return out;
+    out.bm = Gray(x1 - x0 + 1, y1 - y0 + 1);
+    for (int y = y0; y <= y1; ++y)
+        for (int x = x0; x <= x1; ++x) out.bm.at(x - x0, y - y0) = in.bm.at(x, y);
+    out.left = in.left + x0;
+    out.top = in.top - y0;
+    return out;
+}
+
+// Adds src into dst with its top-left pixel at (x, y), saturating.
+void put(Gray& dst, const Gray& src, int x, int y, int* clipped = nullptr) {
+    for (int j = 0; j < src.h; ++j)
+        for (int i = 0; i < src.w; ++i) {
+            if (src.at(i, j) == 0) continue;
+            int dx = x + i, dy = y + j;
+            if (dx < 0 || dx >= dst.w || dy < 0 || dy >= dst.h) {
+                if (clipped && visible(src.at(i, j))) ++*clipped;
+                continue;
+            }
+            dst.at(dx, dy) = static_cast<uint8_t>(std::min(255, dst.at(dx, dy) + src.at(i, j)));
+        }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// FreeType.
+
+FT_Library library;
+
+struct Face {
+    std::string file;
+    FT_Face face = nullptr;
+};
+std::vector<Face> faces;
+
+FT_Face open_face(const std::string& dir, const std::string& file) {
+    for (const Face& f : faces)
+        if (f.file == file) return f.face;
+    FT_Face face;
+    std::string path = dir + "/" + file;
+    if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+        std::fprintf(stderr, "zt30-fontgen: cannot open font %s\n", path.c_str());
+        std::exit(1);
+    }
+    faces.push_back({file, face});
+    return face;
+}
+
+// A text rendered at width px_x and height px_y (pixels per em), on one baseline, trimmed.
+Ink render(FT_Face face, const std::u32string& text, double px_x, double px_y) {
+    FT_Set_Char_Size(face, std::lround(px_x * 64), std::lround(px_y * 64), 72, 72);
+    struct Piece {
+        Gray bm;
+        int left, top;
+    };
+    std::vector<Piece> pieces;
+    int pen = 0;
+    for (char32_t cp : text) {
+        FT_UInt index = FT_Get_Char_Index(face, cp);
+        if (index == 0 || FT_Load_Glyph(face, index, LOAD_FLAGS) != 0 ||
+            FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
+            std::fprintf(stderr, "zt30-fontgen: the face lacks U+%04X\n", static_cast<unsigned>(cp));
+            std::exit(1);
+        }
+        const FT_Bitmap& b = face->glyph->bitmap;
+        Piece p{Gray(static_cast<int>(b.width), static_cast<int>(b.rows)), pen + face->glyph->bitmap_left,
+                face->glyph->bitmap_top};
+        for (int y = 0; y < p.bm.h; ++y)
+            for (int x = 0; x < p.bm.w; ++x) p.bm.at(x, y) = b.buffer[y * b.pitch + x];
+        pieces.push_back(std::move(p));
+        pen += static_cast<int>((face->glyph->advance.x + 32) >> 6);
+    }
+    int x0 = 0, x1 = 1, top = 0, bottom = 0;
+    for (const Piece& p : pieces) {
+        x0 = std::min(x0, p.left), x1 = std::max(x1, p.left + p.bm.w);
+        top = std::max(top, p.top), bottom = std::min(bottom, p.top - p.bm.h);
+    }
+    Ink all;
+    all.bm = Gray(x1 - x0, top - bottom);
+    all.left = x0;
+    all.top = top;
+    for (const Piece& p : pieces) put(all.bm, p.bm, p.left - x0, top - p.top);
+    return trim(all);
+}
+
+// The largest size at which the capital H of the face is at most cap_rows tall.
+double size_for_cap(FT_Face face, int cap_rows) {
+    double best = 4;
+    for (double px = 4; px < 120; px += 0.125) {
+        Ink h = render(face, U"H", px, px);
+        if (h.bm.h > cap_rows) break;
+        best = px;
+    }
+    return best;
+}
+
+// Renders text at the size px, squeezed horizontally as little as needed to be at most max_w wide.
+Ink fit(FT_Face face, const std::u32string& text, double px, int max_w, double* squeeze = nullptr) {
+    double sx = 1.0;
+    for (int tries = 0; tries < 60; ++tries, sx *= 0.98) {
+        Ink ink = render(face, text, px * sx, px);
+        if (ink.bm.w <= max_w) {
+            if (squeeze) *squeeze = sx;
+            return ink;
+        }
+    }
+    std::fprintf(stderr, "zt30-fontgen: cannot fit text into %d columns\n", max_w);
+    std::exit(1);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Building the glyph cells.
+
+struct Built {
+    int height, atlas_width;
+    std::string charset;
+    std::vector<int32_t> starts;
+    std::vector<Gray> cells; // one per character, advance x height
+    std::vector<uint8_t> atlas;
+    std::string note;
+};
+
+int room(int advance) { return std::max(1, advance - 1); }
+
+// Places ink on the cell's baseline, centred in the columns [x0, x1).
+void place_on_baseline(Gray& cell, const Ink& ink, int baseline, int x0, int x1, int* clipped) {
+    int x = x0 + (x1 - x0 - ink.bm.w) / 2;
+    put(cell, ink.bm, x, baseline - ink.top, clipped);
+}
+
+// Places ink with its top row at row top, centred in the columns [x0, x1).
+void place_at_top(Gray& cell, const Ink& ink, int top, int x0, int x1, int* clipped) {
+    int x = x0 + (x1 - x0 - ink.bm.w) / 2;
+    put(cell, ink.bm, x, top, clipped);
+}
+
+Built build(int index, const std::string& dir) {
+    const Shape& shape = SHAPES[index];
+    const Style& style = STYLES[index];
+    FT_Face face = open_face(dir, style.face);
+    FT_Face unit_face = open_face(dir, style.unit_face);
+    const double px = size_for_cap(face, style.cap_rows);
+
+    Built b;
+    b.height = shape.height;
+    b.atlas_width = shape.atlas_width;
+    b.charset = shape.charset;
+    b.starts.push_back(0);
+    for (int a : shape.advances) b.starts.push_back(b.starts.back() + a);
+
+    // Digits share one size and one squeeze, so that they look alike whatever their cells.
+    double digit_squeeze = 1.0;
+    for (size_t i = 0; i < b.charset.size(); ++i) {
+        char ch = b.charset[i];
+        if (ch < '0' || ch > '9') continue;
+        double sx;
+        fit(face, std::u32string(1, static_cast<char32_t>(ch)), px, room(shape.advances[i]), &sx);
+        digit_squeeze = std::min(digit_squeeze, sx);
+    }
+    Ink zero = render(face, U"0", px * digit_squeeze, px);
+    const int digit_top = style.baseline - zero.top;
+    const int digit_rows = zero.bm.h;
+
+    // The unit letters stand two to a digit height, the upper one level with the digits' top.
+    const int gap = digit_rows >= 18 ? 2 : 1;
+    const int letter_rows = (digit_rows - gap) / 2;
+    const double letter_px = size_for_cap(unit_face, letter_rows);
+    const int lower_top = digit_top + digit_rows - letter_rows;
+
+    int clipped = 0;
+    for (size_t i = 0; i < b.charset.size(); ++i) {
+        const char ch = b.charset[i];
+        const int adv = shape.advances[i];
+        Gray cell(adv, shape.height);
+        const bool digits_only = b.charset[0] == '0';
+        auto stacked = [&](const char32_t* upper, const char32_t* lower) {
+            place_at_top(cell, fit(unit_face, upper, letter_px, room(adv)), digit_top, 0, adv, &clipped);
+            place_at_top(cell, fit(unit_face, lower, letter_px, room(adv)), lower_top, 0, adv, &clipped);
+        };
+        if (digits_only && ch == 't') {
+            stacked(U"F", U"T");
+        } else if (digits_only && ch == 'k') {
+            stacked(U"K", U"T");
+        } else if (digits_only && ch == 'n') {
+            stacked(U"N", U"M");
+        } else if (digits_only && ch == 'm') {
+            place_at_top(cell, fit(unit_face, U"MPH", letter_px, room(adv)), digit_top, 0, adv, &clipped);
+        } else if (digits_only && (ch == 'c' || ch == 'f')) {
+            const char32_t* text = ch == 'c' ? U"\u00B0C" : U"\u00B0F";
+            double unit_px = size_for_cap(unit_face, std::max(letter_rows, digit_rows * 2 / 3));
+            place_at_top(cell, fit(unit_face, text, unit_px, room(adv)), digit_top, 0, adv, &clipped);
+        } else if (digits_only && ch == 'd') {
+            place_at_top(cell, fit(face, U"\u00B0", px, room(adv)), digit_top, 0, adv, &clipped);
+        } else if (ch >= '0' && ch <= '9') {
+            place_on_baseline(cell, render(face, std::u32string(1, static_cast<char32_t>(ch)),
+                                           px * digit_squeeze, px),
+                              style.baseline, 0, adv, &clipped);
+        } else {
+            place_on_baseline(cell, fit(face, std::u32string(1, static_cast<char32_t>(ch)), px, room(adv)),
+                              style.baseline, 0, adv, &clipped);
+        }
+        if (clipped) {
+            std::fprintf(stderr, "zt30-fontgen: font %d, '%c': %d pixels fall outside the cell\n", index, ch,
+                         clipped);
+            clipped = 0;
+        }
+        b.cells.push_back(std::move(cell));
+    }
+
+    // The atlas: 4 bits a pixel, even column in the high nibble, bottom row stored first.
+    const int row_bytes = shape.atlas_width / 2;
+    b.atlas.assign(static_cast<size_t>(row_bytes) * shape.height, 0);
+    for (size_t i = 0; i < b.cells.size(); ++i) {
+        const Gray& cell = b.cells[i];
+        for (int y = 0; y < cell.h; ++y)
+            for (int x = 0; x < cell.w; ++x) {
+                int n = (cell.at(x, y) * 15 + 127) / 255;
+                int col = b.starts[i] + x, r = shape.height - 1 - y;
+                uint8_t& byte = b.atlas[static_cast<size_t>(r) * row_bytes + col / 2];
+                byte |= static_cast<uint8_t>((col & 1) ? n : n << 4);
+            }
+    }
+    char note[200];
+    std::snprintf(note, sizeof note, "%s at %.3f px, digits squeezed to %.0f%%", style.face, px,
+                  digit_squeeze * 100);
+    b.note = note;
+    return b;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Output.
+
+std::string c_string(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+bool write_source(const char* path, const std::vector<Built>& fonts) {
+    FILE* out = std::fopen(path, "w");
+    if (!out) return false;
+    std::fprintf(out, "// Generated by tools/fontgen.cpp; do not edit.\n");
+    std::fprintf(out, "// Rasterised with FreeType from the DejaVu fonts (licence in docs/FONT-LICENSE):\n");
+    for (size_t f = 0; f < fonts.size(); ++f)
+        std::fprintf(out, "// font %zu: %d px high, %s.\n", f, fonts[f].height, fonts[f].note.c_str());
+    std::fprintf(out, "#include \"gfx/font.h\"\n\nnamespace {\n");
+    std::vector<std::string> charset_names;
+    for (size_t f = 0; f < fonts.size(); ++f) {
+        std::string name = "CHARSET_" + std::to_string(f);
+        for (size_t g = 0; g < f; ++g)
+            if (fonts[g].charset == fonts[f].charset) name = charset_names[g];
+        charset_names.push_back(name);
+        if (name == "CHARSET_" + std::to_string(f))
+            std::fprintf(out, "\nconst char %s[] = %s;\n", name.c_str(), c_string(fonts[f].charset).c_str());
+    }
+    for (size_t f = 0; f < fonts.size(); ++f) {
+        const Built& b = fonts[f];
+        std::fprintf(out, "\nconst int32_t STARTS_%zu[%zu] = {", f, b.starts.size());
+        for (size_t i = 0; i < b.starts.size(); ++i)
+            std::fprintf(out, "%s%d%s", i % 16 == 0 ? "\n    " : "", b.starts[i],
+                         i + 1 < b.starts.size() ? ", " : "");
+        std::fprintf(out, "\n};\n\nconst uint8_t ATLAS_%zu[%zu] = {", f, b.atlas.size());
+        for (size_t i = 0; i < b.atlas.size(); ++i)
+            std::fprintf(out, "%s0x%02X,", i % 18 == 0 ? "\n    " : " ", b.atlas[i]);
+        std::fprintf(out, "\n};\n");
+    }
+    std::fprintf(out, "\n} // namespace\n\nconst Font FONT_TABLE[FONT_COUNT] = {\n");
+    for (size_t f = 0; f < fonts.size(); ++f)
+        std::fprintf(out, "    {ATLAS_%zu, %d, %d, %s, STARTS_%zu},\n", f, fonts[f].atlas_width, fonts[f].height,
+                     charset_names[f].c_str(), f);
+    std::fprintf(out, "};\n");
+    return std::fclose(out) == 0;
+}
+
+// The specimen: for each font a title, every glyph enlarged in its cell, then the font at its own size.
+struct Picture {
+    int w, h;
+    std::vector<uint32_t> px; // bottom row first, as the drawing code wants
+    Picture(int w_, int h_, uint32_t c) : w(w_), h(h_), px(static_cast<size_t>(w_) * h_, c) {}
+    uint32_t& at(int x, int y) { return px[gfx_index(x, y, w, h)]; }
+};
+
+void draw_text(Picture& p, const Font& font, int x, int y, uint32_t color, const char* text) {
+    for (; *text; ++text) x += font_draw_glyph_of(font, p.px.data(), p.w, p.h, x, y, color, *text);
+}
+
+bool write_png(const char* path, Picture& p) {
+    FILE* out = std::fopen(path, "wb");
+    if (!out) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(out);
+        return false;
+    }
+    png_init_io(png, out);
+    png_set_IHDR(png, info, p.w, p.h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<uint8_t> row(static_cast<size_t>(p.w) * 3);
+    for (int y = 0; y < p.h; ++y) {
+        for (int x = 0; x < p.w; ++x) {
+            uint32_t c = p.at(x, y);
+            row[x * 3] = (c >> 16) & 0xFF, row[x * 3 + 1] = (c >> 8) & 0xFF, row[x * 3 + 2] = c & 0xFF;
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(out) == 0;
+}
+
+bool write_specimen(const char* path, const std::vector<Built>& built, const Font* fonts) {
+    const int width = 1000, margin = 12, gap = 3;
+    const int scale[FONT_COUNT] = {4, 4, 3, 3, 3, 2};
+    const uint32_t background = 0xFF000000, cell_gap = 0xFF303040, title = 0xFF60F0F0, text = 0xFFFFFFFF;
+    const char* samples[FONT_COUNT] = {
+        "Flight Time  HH:MM:SS  Density Alt  True Airspeed  SETUP  ACCEPT  CLR PK",
+        "ZT-30-S  TSQ-4810342-001  1.8.0  +1.2  -0.4",
+        "12:30:45  +23d  14.1  5t  152k  88m  20n  -5c  41f",
+        "12:34:56  7/8  -10.5d  72f  22c  4n  9k",
+        "12:30  152 k  88 m  1  +3.5d  1/2",
+        "+1.0  -2.5",
+    };
+    // Lay out first to know the height, then draw.
+    for (int pass = 0; pass < 2; ++pass) {
+        static Picture* pic = nullptr;
+        Picture sizing(1, 1, 0);
+        int y = margin;
+        for (int f = 0; f < FONT_COUNT; ++f) {
+            const Built& b = built[f];
+            const int s = scale[f];
+            if (pass == 1) {
+                char line[160];
+                std::snprintf(line, sizeof line, "Font %d: %d px high. %s", f, b.height, b.note.c_str());
+                draw_text(*pic, fonts[0], margin, y, title, line);
+            }
+            y += 20;
+            int x = margin;
+            for (size_t i = 0; i < b.cells.size(); ++i) {
+                const int adv = b.starts[i + 1] - b.starts[i];
+                if (x + adv * s > width - margin) x = margin, y += b.height * s + gap;
+                if (pass == 1) {
+                    // Draw the glyph with the real drawing code, then enlarge it.
+                    Picture cell(adv, b.height, background);
+                    font_draw_glyph_of(fonts[f], cell.px.data(), adv, b.height, 0, -1, text, b.charset[i]);
+                    for (int cy = 0; cy < b.height; ++cy)
+                        for (int cx = 0; cx < adv; ++cx)
+                            for (int k = 0; k < s * s; ++k) pic->at(x + cx * s + k % s, y + cy * s + k / s) = cell.at(cx, cy);
+                    for (int k = -gap; k < b.height * s + gap; ++k)
+                        for (int g = 1; g < gap; ++g) pic->at(x + adv * s + g - 1 + 0, y + k) = cell_gap;
+                }
+                x += adv * s + gap;
+            }
+            y += b.height * s + gap + 6;
+            // The whole set and a sample line at their own size.
+            if (pass == 1) draw_text(*pic, fonts[f], margin, y, text, b.charset.c_str());
+            y += b.height + 4;
+            if (pass == 1) draw_text(*pic, fonts[f], margin, y, text, samples[f]);
+            y += b.height + 16;
+        }
+        if (pass == 0) pic = new Picture(width, y + margin, background);
+        else {
+            bool ok = write_png(path, *pic);
+            delete pic;
+            return ok;
+        }
+        (void)sizing;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string dir = "/usr/share/fonts/truetype/dejavu";
+    std::vector<const char*> paths;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc) dir = argv[++i];
+        else if (argv[i][0] == '-') paths.clear(), paths.push_back(nullptr), paths.push_back(nullptr), paths.push_back(nullptr);
+        else paths.push_back(argv[i]);
+    }
+    if (paths.size() != 2 || !paths[0] || !paths[1]) {
+        std::fprintf(stderr, "usage: zt30-fontgen [--fonts DIR] OUTPUT.cpp SPECIMEN.png\n");
+        return 2;
+    }
+    if (FT_Init_FreeType(&library) != 0) {
+        std::fprintf(stderr, "zt30-fontgen: cannot start FreeType\n");
+        return 1;
+    }
+    std::vector<Built> built;
+    for (int f = 0; f < FONT_COUNT; ++f) built.push_back(build(f, dir));
+    Font fonts[FONT_COUNT];
+    for (int f = 0; f < FONT_COUNT; ++f)
+        fonts[f] = {built[f].atlas.data(), built[f].atlas_width, built[f].height, built[f].charset.c_str(),
+                    built[f].starts.data()};
+    if (!write_source(paths[0], built)) {
+        std::fprintf(stderr, "zt30-fontgen: cannot write %s\n", paths[0]);
+        return 1;
+    }
+    if (!write_specimen(paths[1], built, fonts)) {
+        std::fprintf(stderr, "zt30-fontgen: cannot write %s\n", paths[1]);
+        return 1;
+    }
+    return 0;
+}
