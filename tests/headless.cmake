@@ -1,0 +1,26 @@
+# Scenario scripts and command-line checks of the headless runner.
+# Every tests/scripts/*.zts is one test: it must run to the end (exit 0), so its expect lines all held.
+# Each runs in its own scratch directory, where its shot, window and dump files land.
+if(TARGET zt30-headless)
+  file(GLOB ZT30_SCENARIO_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/scripts/*.zts)
+  foreach(script ${ZT30_SCENARIO_SCRIPTS})
+    get_filename_component(name ${script} NAME_WE)
+    set(out_dir ${CMAKE_BINARY_DIR}/script-out/${name})
+    file(MAKE_DIRECTORY ${out_dir})
+    add_test(NAME script.${name} COMMAND zt30-headless ${script} WORKING_DIRECTORY ${out_dir})
+  endforeach()
+
+  # The example of the README, so that it keeps running.
+  if(EXISTS ${CMAKE_SOURCE_DIR}/docs/headless-example.zts)
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-example)
+    add_test(NAME script.docs_example COMMAND zt30-headless ${CMAKE_SOURCE_DIR}/docs/headless-example.zts
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-example)
+  endif()
+
+  find_program(ZT30_BASH bash)
+  if(ZT30_BASH)
+    add_test(NAME headless.command_line
+             COMMAND ${ZT30_BASH} ${CMAKE_SOURCE_DIR}/tests/host/headless_cli.sh $<TARGET_FILE:zt30-headless>
+                     ${CMAKE_BINARY_DIR}/script-out/command-line)
+  endif()
+endif()
