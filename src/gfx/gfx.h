@@ -29,6 +29,8 @@ void gfx_draw_mask(uint32_t* pixels, int w, int h, const uint8_t* mask, int mask
 
 // Anti-aliased line about two pixels wide, both ends included.
 void gfx_draw_line(uint32_t* pixels, int w, int h, float x0, float y0, float x1, float y1, uint32_t color);
+// How many three-pixel cross-sections gfx_draw_line walks for these arguments (its cost).
+int gfx_line_cross_sections(int w, int h, float x0, float y0, float x1, float y1);
 
 // Colour at fractional (u, v) of a bottom-up image; outside neighbours count as 0x00000000.
 uint32_t gfx_sample_bilinear(const uint32_t* image, int w, int h, float u, float v);

@@ -1,9 +1,116 @@
+#include <cmath>
+
 #include "gfx/gfx.h"
 
-uint32_t SCRATCH_IMAGE[SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE];
+namespace {
 
-// Placeholders until the anti-aliased primitives are written.
-void gfx_draw_line(uint32_t*, int, int, float, float, float, float, uint32_t) {}
-uint32_t gfx_sample_bilinear(const uint32_t*, int, int, float, float) { return 0; }
-void gfx_draw_image_transformed(uint32_t*, int, int, const uint32_t*, int, int, float, float,
-                                const ImageTransform*) {}
+// Integer parts beyond this are clamped: such indexes are out of every array, and the clamp keeps the
+// conversion defined for absurd coordinates.
+constexpr float INDEX_CLAMP = 1073741824.0f;
+// A start pulled back this far lies where the line is already heading away from the array, so nothing
+// of it can show; stopping here keeps absurd inputs from walking millions of empty sections.
+constexpr float FAR_BEHIND = -1048576.0f;
+
+inline int floor_index(float v) {
+    if (!(v > -INDEX_CLAMP)) return -static_cast<int>(INDEX_CLAMP); // NaN as well
+    if (v > INDEX_CLAMP) return static_cast<int>(INDEX_CLAMP);
+    return static_cast<int>(std::floor(v));
+}
+
+// Walks the line's cross-sections in order: the start cap, the body, the end cap. For each it calls
+// section(P, M, w_below, w_core, w_above, core_solid), P the major index and M the minor index of the core.
+template <typename Section>
+void line_walk(int w, int h, float x0, float y0, float x1, float y1, bool& steep, Section&& section) {
+    float dx = x1 - x0, dy = y1 - y0;
+    if (dx == 0.0f && dy == 0.0f) return;
+    steep = std::fabs(dy) > std::fabs(dx);
+    float a0 = steep ? y0 : x0, b0 = steep ? x0 : y0;
+    float a1 = steep ? y1 : x1, b1 = steep ? x1 : y1;
+    int major_limit = steep ? h : w, minor_limit = steep ? w : h;
+    if (a0 > a1) {
+        float t = a0;
+        a0 = a1, a1 = t;
+        t = b0;
+        b0 = b1, b1 = t;
+    }
+    float g = (b1 - b0) / (a1 - a0);
+
+    // Pull the ends in to the array's edges so that lines running far outside stay cheap.
+    float major_edge = static_cast<float>(major_limit), minor_edge = static_cast<float>(minor_limit);
+    bool minor_steps = std::fabs(g) > 0.01f;
+    if (a0 < 0.0f) {
+        b0 += (-1.0f - a0) * g;
+        a0 = -1.0f;
+    }
+    if (minor_steps && b0 < 0.0f) {
+        a0 += (-1.0f - b0) / g;
+        b0 = -1.0f;
+    }
+    if (minor_steps && b0 > minor_edge) {
+        a0 += (minor_edge + 1.0f - b0) / g;
+        b0 = minor_edge + 1.0f;
+    }
+    if (a1 > major_edge) {
+        b1 += (major_edge + 1.0f - a1) * g;
+        a1 = major_edge + 1.0f;
+    }
+    if (a1 < 0.0f) {
+        b1 += (-1.0f - a1) * g;
+        a1 = -1.0f;
+    }
+    if (minor_steps && b1 < 0.0f) {
+        a1 += (-1.0f - b1) / g;
+        b1 = -1.0f;
+    }
+    if (minor_steps && b1 > minor_edge) a1 += (minor_edge + 1.0f - b1) / g;
+
+    // Sections at or beyond the major limit are outside the array whatever their minor index.
+    if (!(a0 < major_edge) || a0 < FAR_BEHIND) return;
+
+    int A = floor_index(a0);
+    float fa = a0 - static_cast<float>(A);
+    float m = b0 - fa * g;
+    float M = std::floor(m), f = m - M;
+    section(A, floor_index(m), (1.0f - f) * (1.0f - fa), 1.0f - fa, f * (1.0f - fa), false);
+
+    int P = A + 1;
+    for (; static_cast<float>(P) <= a1; ++P) {
+        if (P >= major_limit) return;
+        m += g;
+        M = std::floor(m);
+        f = m - M;
+        section(P, floor_index(m), 1.0f - f, 1.0f, f, true);
+    }
+    if (P >= major_limit) return;
+    m += g;
+    M = std::floor(m);
+    f = m - M;
+    float fe = a1 - std::floor(a1);
+    section(P, floor_index(m), fe * (1.0f - f), fe, fe * f, false);
+}
+
+} // namespace
+
+void gfx_draw_line(uint32_t* pixels, int w, int h, float x0, float y0, float x1, float y1, uint32_t color) {
+    bool steep = false;
+    auto put = [&](int major, int minor, float weight, bool solid) {
+        int col = steep ? minor : major, row = steep ? major : minor;
+        if (col < 0 || col >= w || row < 0 || row >= h) return;
+        uint32_t& p = pixels[gfx_index(col, row, w, h)];
+        p = solid ? color : gfx_blend_color(p, color, weight);
+    };
+    line_walk(w, h, x0, y0, x1, y1, steep,
+              [&](int P, int M, float below, float core, float above, bool solid) {
+                  // M is clamped far from any array, so M - 1 and M + 1 cannot overflow.
+                  put(P, M - 1, below, false);
+                  put(P, M, core, solid);
+                  put(P, M + 1, above, false);
+              });
+}
+
+int gfx_line_cross_sections(int w, int h, float x0, float y0, float x1, float y1) {
+    bool steep = false;
+    int count = 0;
+    line_walk(w, h, x0, y0, x1, y1, steep, [&](int, int, float, float, float, bool) { ++count; });
+    return count;
+}

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "gfx/gfx.h"
+
+namespace {
+
+constexpr ImageTransform IDENTITY{1, 0, 0, 1, 1};
+constexpr ImageTransform TURN_90{0, 1, -1, 0, 1};
+constexpr ImageTransform TURN_180{-1, 0, 0, -1, 1};
+
+// A bottom-up picture whose every pixel is distinct and has no channel near saturation.
+struct Picture {
+    int w, h;
+    std::vector<uint32_t> px;
+    Picture(int w_, int h_) : w(w_), h(h_), px(w_ * h_) {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                set(x, y, 0x40000000u | ((10 + 9 * x) & 0xFF) << 16 | ((20 + 11 * y) & 0xFF) << 8 | 0x33);
+    }
+    void set(int x, int y, uint32_t c) { px[gfx_index(x, y, w, h)] = c; }
+    uint32_t at(int x, int y) const { return px[gfx_index(x, y, w, h)]; }
+};
+
+// A target array with guard words around it.
+struct Target {
+    static constexpr int GUARD = 1024;
+    int w, h;
+    std::vector<uint32_t> store;
+    Target(int w_, int h_, uint32_t fill = 0) : w(w_), h(h_), store(w_ * h_ + 2 * GUARD, 0xDEADBEEF) {
+        std::fill(pixels(), pixels() + w * h, fill);
+    }
+    uint32_t* pixels() { return store.data() + GUARD; }
+    uint32_t at(int x, int y) const { return store[GUARD + gfx_index(x, y, w, h)]; }
+    void draw(const Picture& p, float cx, float cy, const ImageTransform& t) {
+        gfx_draw_image_transformed(pixels(), w, h, p.px.data(), p.w, p.h, cx, cy, &t);
+    }
+    bool guards_intact() const {
+        return std::all_of(store.begin(), store.begin() + GUARD,
+                           [](uint32_t v) { return v == 0xDEADBEEF; }) &&
+               std::all_of(store.end() - GUARD, store.end(), [](uint32_t v) { return v == 0xDEADBEEF; });
+    }
+    int changed(uint32_t background, int* x1 = nullptr, int* y1 = nullptr) const {
+        int n = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (at(x, y) != background) {
+                    ++n;
+                    if (x1) *x1 = std::max(*x1, x);
+                    if (y1) *y1 = std::max(*y1, y);
+                }
+        return n;
+    }
+};
+
+} // namespace
+
+TEST(Bilinear, VerticalPassComesFirst) {
+    Picture p(2, 2);
+    p.set(0, 0, 0), p.set(0, 1, 0), p.set(1, 0, 0x01010101), p.set(1, 1, 0xFFFFFFFF);
+    // Columns first: 0 and trunc(128.0) = 128, then 64. Rows first would give trunc(63.5) = 63.
+    EXPECT_EQ(gfx_sample_bilinear(p.px.data(), 2, 2, 0.5f, 0.5f), 0x40404040u);
+}
+
+TEST(Bilinear, WholePositionsAndOutsideNeighbours) {
+    Picture p(3, 2);
+    EXPECT_EQ(gfx_sample_bilinear(p.px.data(), 3, 2, 2, 1), p.at(2, 1));
+    // Half way past the last column blends toward black.
+    uint32_t c = p.at(2, 0);
+    EXPECT_EQ(gfx_sample_bilinear(p.px.data(), 3, 2, 2.5f, 0), gfx_blend_color(c, 0, 0.5f));
+    EXPECT_EQ(gfx_sample_bilinear(p.px.data(), 3, 2, 3, 0), 0u);
+    EXPECT_EQ(gfx_sample_bilinear(p.px.data(), 3, 2, 1.0e30f, 0), 0u);
+}
+
+TEST(TransformedImage, IdentityAtIntegralAnchorCopiesAdditively) {
+    Picture p(5, 4);
+    Target t(128, 160, 0x01010101);
+    t.draw(p, 30, 40, IDENTITY);
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(t.at(30 + i, 40 + j), p.at(i, j) + 0x01010101u) << i << "," << j;
+    // The column u = 5 and the row v = 4 are sampled but only find black.
+    EXPECT_EQ(t.changed(0x01010101), 20);
+}
+
+TEST(TransformedImage, AddsPerChannelWithSaturation) {
+    Picture p(1, 1);
+    p.set(0, 0, 0xFF908070);
+    Target t(16, 16, 0xFF808080);
+    t.draw(p, 4, 4, IDENTITY);
+    EXPECT_EQ(t.at(4, 4), 0xFFFFFFF0u);
+    // Black areas of a picture are no light at all.
+    p.set(0, 0, 0);
+    Target u(16, 16, 0xFF123456);
+    u.draw(p, 4, 4, IDENTITY);
+    EXPECT_EQ(u.changed(0xFF123456), 0);
+}
+
+TEST(TransformedImage, FractionalAnchorSamplesBetweenPixels) {
+    Picture p(4, 2);
+    std::fill(p.px.begin(), p.px.end(), 0xFF000000u);
+    p.set(0, 0, 0xFF646464), p.set(1, 0, 0xFFC8C8C8);
+    Target t(64, 64);
+    t.draw(p, 30.5f, 40, IDENTITY);
+    EXPECT_EQ(t.at(30, 40), 0u); // u = -0.5 is left of the picture
+    EXPECT_EQ(t.at(31, 40), 0xFF969696u);
+    EXPECT_EQ(t.at(32, 40), 0xFF646464u);
+    // u = 3.5: half of the last column, half of the black beyond it (alpha included).
+    EXPECT_EQ(t.at(34, 41), 0x7F000000u);
+
+    Target v(64, 64);
+    v.draw(p, 30, 40.5f, IDENTITY);
+    EXPECT_EQ(v.at(30, 40), 0u);
+    EXPECT_EQ(v.at(30, 41), 0xFF323232u); // between 0xFF646464 and the black row under it
+}
+
+TEST(TransformedImage, ReachIsTheLargerSideTimes1415) {
+    Picture p(2, 2);
+    Target t(64, 64);
+    // trunc(2 * 1.415) = 2: columns 28..31 are visited, so u = 1.5 at column 32 is never sampled.
+    t.draw(p, 30.5f, 40, IDENTITY);
+    EXPECT_EQ(t.at(31, 40), gfx_sample_bilinear(p.px.data(), 2, 2, 0.5f, 0));
+    EXPECT_EQ(t.at(32, 40), 0u);
+}
+
+TEST(TransformedImage, QuarterTurns) {
+    Picture p(6, 4);
+    Target t(128, 160);
+    t.draw(p, 60, 80, TURN_90);
+    // The picture's columns run up the screen and its rows to the right, about the corner at (60, 80).
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(t.at(60 + j, 80 - i), p.at(i, j)) << i << "," << j;
+    EXPECT_EQ(t.changed(0), 24);
+
+    Target h(128, 160);
+    h.draw(p, 60, 80, TURN_180);
+    for (int j = 0; j < 4; ++j)
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(h.at(60 - i, 80 - j), p.at(i, j)) << i << "," << j;
+    EXPECT_EQ(h.changed(0), 24);
+}
+
+TEST(TransformedImage, ScaleShrinksByKSquared) {
+    Picture p(20, 20);
+    std::fill(p.px.begin(), p.px.end(), 0xFFFFFFFFu);
+    Target t(128, 160);
+    t.draw(p, 50, 50, ImageTransform{1, 0, 0, 1, 1.1f});
+    // k = 1.1 maps 20 pixels onto about 16.5: columns and rows 50..66.
+    int x1 = -1, y1 = -1;
+    EXPECT_EQ(t.changed(0, &x1, &y1), 17 * 17);
+    EXPECT_EQ(x1, 66);
+    EXPECT_EQ(y1, 66);
+    EXPECT_EQ(t.at(50, 50), 0xFFFFFFFFu);
+    // u = 16 * 1.21 = 19.36: the last column blended 64 % toward the black beyond it.
+    EXPECT_EQ(t.at(66, 50), 0xA3A3A3A3u);
+}
+
+TEST(TransformedImage, ReachLimitsAnEnlargedPicture) {
+    Picture p(10, 10);
+    std::fill(p.px.begin(), p.px.end(), 0xFFFFFFFFu);
+    Target t(128, 160);
+    // k = 0.5 would blow the picture up to 40 pixels, but only trunc(10 * 1.415) = 14 are visited.
+    t.draw(p, 0, 0, ImageTransform{1, 0, 0, 1, 0.5f});
+    int x1 = -1, y1 = -1;
+    EXPECT_EQ(t.changed(0, &x1, &y1), 14 * 14);
+    EXPECT_EQ(x1, 13);
+    EXPECT_EQ(y1, 13);
+}
+
+TEST(TransformedImage, ClipsAtEveryEdge) {
+    Picture p(8, 6);
+    Target t(128, 160);
+    t.draw(p, -3, 20, IDENTITY);  // left
+    t.draw(p, 124, 40, IDENTITY); // right
+    t.draw(p, 50, -2, IDENTITY);  // top
+    t.draw(p, 80, 157, IDENTITY); // bottom
+    for (int j = 0; j < 6; ++j) {
+        EXPECT_EQ(t.at(0, 20 + j), p.at(3, j));
+        EXPECT_EQ(t.at(127, 40 + j), p.at(3, j));
+    }
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(t.at(50 + i, 0), p.at(i, 2));
+        EXPECT_EQ(t.at(80 + i, 159), p.at(i, 2));
+    }
+    EXPECT_EQ(t.changed(0), 5 * 6 + 4 * 6 + 8 * 4 + 8 * 3);
+
+    // A turned picture larger than a small array, and anchors nowhere near it.
+    Picture big(32, 32);
+    Target s(20, 20);
+    s.draw(big, 10, 10, ImageTransform{0.6f, 0.8f, -0.8f, 0.6f, 1.05f});
+    s.draw(big, 25, -5, TURN_180);
+    EXPECT_GT(s.changed(0), 0);
+    Target n(20, 20);
+    n.draw(big, 1.0e9f, 5, IDENTITY);
+    n.draw(big, 5, -1.0e9f, IDENTITY);
+    n.draw(big, 5, -100, IDENTITY);
+    EXPECT_EQ(n.changed(0), 0);
+    EXPECT_TRUE(t.guards_intact() && s.guards_intact() && n.guards_intact());
+}
