@@ -41,5 +41,11 @@ extern int32_t attitude_inset_shown;
 // Decode the lines and dispatch the event; once per 10 ms tick.
 void btn_process_tick();
 
+// The two halves of a tick. btn_decode turns the sampled lines (0 or 1 each) into at most one event,
+// stores it in button_event and returns it; btn_dispatch acts on button_event, given the VIEW and left
+// lines of the same sample.
+int32_t btn_decode(int32_t view, int32_t left, int32_t right);
+void btn_dispatch(int32_t view, int32_t left);
+
 // Process start values (every field 0, the inset shown).
 void btn_reset();

@@ -1,7 +1,11 @@
 #include "core/page.h"
 
 #include "core/buttons.h"
+#include "gfx/fmt.h"
+#include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "gfx/masks.h"
+#include "pages/timer.h"
 #include "setup/settings.h"
 
 int32_t current_page = PAGE_SPLASH;
@@ -14,13 +18,143 @@ int32_t brightness_overlay_shown = 0;
 int32_t brightness_percent = 30;
 int32_t brightness_manual = 0;
 
-void page_draw_frame(uint32_t* frame) {
-    // Until the screens exist every page is its empty background.
+namespace {
+
+constexpr uint32_t WHITE = 0xFFFFFFFF;
+constexpr uint32_t GREY_TEXT = 0xFF707070;
+constexpr uint32_t LIGHT_CYAN = 0xFF60F0F0;
+constexpr uint32_t GREEN = 0xFF00B000;
+constexpr uint32_t ALERT_GREY = 0xFFC0C0C0;
+constexpr uint32_t BLACK_TEXT = 0xFF000000;
+
+// A page whose screen is not built yet: its background and the soft keys.
+void draw_unbuilt_page(uint32_t* frame) {
     gfx_fill_rect(frame, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, setup_background_color());
-    button_event = EV_NONE;
+    page_draw_softkeys(frame);
 }
 
-void page_update_alerts() {}
+void draw_screen(uint32_t* frame) {
+    switch (current_page) {
+    case PAGE_SPLASH:
+        if (page_draw_splash(frame)) current_page = PAGE_CLOCK;
+        break;
+    case PAGE_CLOCK:
+    case PAGE_RUN_TIME:
+    case PAGE_TIMER1:
+    case PAGE_TIMER2:
+    case PAGE_AOA:
+    case PAGE_G_METER:
+    case PAGE_ATTITUDE:
+    case PAGE_SETUP: draw_unbuilt_page(frame); break;
+    default: break; // XPDR CTRL has no screen: it is never enabled
+    }
+}
+
+void bar(uint32_t* frame, int x) { gfx_fill_rect(frame, x, 145, x + 2, 156, WHITE); }
+
+// One timer's alert from its expired flag: raised once per expiry, dropped when the flag clears.
+void latch_alert(int32_t expired, uint32_t visual_bit, int32_t& alert, int32_t& latch) {
+    if (expired) {
+        if (latch == 0) {
+            if (device_settings.visual_alert_mask & visual_bit) alert = 1;
+            latch = 1;
+        }
+    } else {
+        latch = 0;
+        alert = 0;
+    }
+}
+
+} // namespace
+
+void page_draw_frame(uint32_t* frame) {
+    if (brightness_overlay_shown == 1) page_draw_brightness(frame);
+    else draw_screen(frame);
+    button_event = EV_NONE;
+    if (current_page != PAGE_SPLASH) page_draw_alerts(frame);
+}
+
+bool page_draw_splash(uint32_t* frame) {
+    for (int i = 0; i < FRAME_PIXELS; ++i) {
+        // Each 4-bit channel goes to the high half of its byte: 0xF becomes 0xF0.
+        uint32_t p = SPLASH_IMAGE[i];
+        frame[i] = 0xFF000000u | (p & 0x0F00u) << 12 | (p & 0x00F0u) << 8 | (p & 0x000Fu) << 4;
+    }
+    font_draw_text_centered(frame, 1, 64, 100, GREY_TEXT, "ZT-30-S");
+    font_draw_text_centered(frame, 0, 64, 143, GREY_TEXT, "1.8");
+    if (device_settings.demo_mode == DEMO_1) font_draw_text_centered(frame, 0, 10, 10, LIGHT_CYAN, "D1");
+    else if (device_settings.demo_mode == DEMO_2) font_draw_text_centered(frame, 0, 10, 10, LIGHT_CYAN, "D2");
+    return --splash_countdown == 0;
+}
+
+void page_draw_softkeys(uint32_t* frame) {
+    int32_t p = current_page;
+    uint32_t mask = device_settings.page_enable_mask;
+    if (p >= 1) {
+        gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_LEFT.data, MASK_ARROW_LEFT.width,
+                      MASK_ARROW_LEFT.height, 2, 143, WHITE);
+    }
+    if (p <= 9) {
+        gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_RIGHT.data, MASK_ARROW_RIGHT.width,
+                      MASK_ARROW_RIGHT.height, 119, 143, WHITE);
+    }
+    int x = 12;
+    for (int32_t q = 1; q <= p - 1; ++q) {
+        if (mask & (1u << (q - 1))) {
+            bar(frame, x);
+            x += 4;
+        }
+    }
+    if (p < 9) {
+        x = 115;
+        for (int32_t q = 9; q >= p + 1; --q) {
+            if (mask & (1u << (q - 1))) {
+                bar(frame, x);
+                x -= 4;
+            }
+        }
+    }
+}
+
+void page_update_alerts() {
+    latch_alert(user_timers[0].expired, 1u << 0, timer1_alert, timer1_alert_latch);
+    latch_alert(user_timers[1].expired, 1u << 1, timer2_alert, timer2_alert_latch);
+}
+
+void page_draw_alerts(uint32_t* frame) {
+    alert_active = (timer1_alert == 1 || timer2_alert == 1) ? 1 : 0;
+    if (!alert_active) {
+        alert_blink_counter = 20;
+        return;
+    }
+    if (alert_blink_counter >= 10) {
+        --alert_blink_counter;
+        return;
+    }
+    gfx_fill_rect(frame, 0, 5, 15, 95, ALERT_GREY);
+    if (timer1_alert) font_draw_text_vertical(frame, 7, 8, BLACK_TEXT, "TIMER1");
+    else if (timer2_alert) font_draw_text_vertical(frame, 7, 8, BLACK_TEXT, "TIMER2");
+    if (--alert_blink_counter == 0) alert_blink_counter = 20;
+}
+
+void page_draw_brightness(uint32_t* frame) {
+    gfx_fill_rect(frame, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, setup_background_color());
+    char text[16];
+    char* cursor = text;
+    fmt_append_int(brightness_percent, &cursor);
+    *cursor = '\0';
+    font_draw_text_centered(frame, 3, 64, 60, WHITE, text);
+    gfx_fill_rect(frame, 20, 80, 20 + brightness_percent, 95, WHITE);
+    gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_UP.data, MASK_ARROW_UP.width, MASK_ARROW_UP.height,
+                  3, 40, WHITE);
+    gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_DOWN.data, MASK_ARROW_DOWN.width,
+                  MASK_ARROW_DOWN.height, 3, 115, WHITE);
+    font_draw_text_vertical(frame, 122, 100, LIGHT_CYAN, "OK");
+    bool manual = brightness_manual == 1;
+    font_draw_text_centered(frame, 0, 64, 10, GREEN, manual ? "MANUAL" : "AUTO");
+    font_draw_text_centered(frame, 0, 64, 25, GREEN, "BRIGHTNESS");
+    font_draw_text_centered(frame, 0, 64, 150, GREY_TEXT, manual ? "SET AUTO" : "SET MANUAL");
+}
 
 void page_reset() {
     current_page = PAGE_SPLASH;

@@ -28,8 +28,19 @@ extern int32_t brightness_overlay_shown;
 extern int32_t brightness_percent;
 extern int32_t brightness_manual;
 
+// 128 x 160 pixels of 0xARGB, 4 bits a channel, bottom row first; the alpha nibble is ignored.
+extern const uint16_t SPLASH_IMAGE[128 * 160];
+
 // Draws one whole frame; once per rendered frame.
 void page_draw_frame(uint32_t* frame);
+// The splash picture and its texts; true on the frame on which the splash ends.
+bool page_draw_splash(uint32_t* frame);
+// Soft-key arrows and the bars counting the enabled pages on each side; every page 1..9 ends with it.
+void page_draw_softkeys(uint32_t* frame);
+// The blinking TIMER1 / TIMER2 strip; also works out alert_active.
+void page_draw_alerts(uint32_t* frame);
+// The brightness screen that replaces the page while it is open.
+void page_draw_brightness(uint32_t* frame);
 // Alert latching from the timers' expired flags; after each rendered frame.
 void page_update_alerts();
 

@@ -5,9 +5,12 @@
 #include "core/buttons.h"
 #include "core/flight.h"
 #include "core/page.h"
+#include "pages/aoa.h"
 #include "pages/clock.h"
+#include "pages/g_meter.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
+#include "setup/setup_menu.h"
 
 RunTimeCounter flight_time{};
 RunTimeCounter engine_run_time{};
@@ -37,6 +40,9 @@ void host_reset_all() {
     flt_reset();
     timer_reset();
     page_clock_reset();
+    page_aoa_reset();
+    page_g_meter_reset();
+    setup_menu_reset();
 }
 
 void host_start() {
