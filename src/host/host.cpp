@@ -5,6 +5,7 @@
 #include "core/buttons.h"
 #include "core/flight.h"
 #include "core/page.h"
+#include "pages/aoa_bar.h"
 #include "pages/aoa.h"
 #include "pages/clock.h"
 #include "pages/g_meter.h"
@@ -40,6 +41,7 @@ void host_reset_all() {
     flt_reset();
     timer_reset();
     page_clock_reset();
+    page_aoa_bar_reset();
     page_aoa_reset();
     page_g_meter_reset();
     setup_menu_reset();

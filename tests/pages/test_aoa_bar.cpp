@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/flight.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "host/host.h"
+#include "pages/aoa_bar.h"
+#include "setup/settings.h"
+
+namespace {
+
+constexpr uint32_t CYAN = 0xFF00FFFF;
+constexpr uint32_t DASH = 0xFF101010;
+constexpr uint32_t GREEN = 0xFF00FF00, YELLOW = 0xFFFFFF00, RED = 0xFFFF0000;
+constexpr uint32_t BLUE = 0xFF000090;
+constexpr uint32_t TITLE = 0xFF60F0F0;
+
+struct Frame {
+    FrameBuffer f{};
+    explicit Frame(uint32_t fill = 0) { std::fill(f.pixels, f.pixels + FRAME_PIXELS, fill); }
+    uint32_t at(int x, int y) const { return f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]; }
+    uint32_t* px() { return f.pixels; }
+};
+
+// Bounds and count of the pixels of one exact colour, within rows y0..y1.
+struct Extent {
+    int count = 0, x0 = 999, x1 = -1, y0 = 999, y1 = -1;
+};
+Extent extent(const Frame& fr, uint32_t color, int y0 = 0, int y1 = FRAME_HEIGHT - 1) {
+    Extent e;
+    for (int y = y0; y <= y1; ++y)
+        for (int x = 0; x < FRAME_WIDTH; ++x)
+            if (fr.at(x, y) == color) {
+                ++e.count;
+                e.x0 = std::min(e.x0, x), e.x1 = std::max(e.x1, x);
+                e.y0 = std::min(e.y0, y), e.y1 = std::max(e.y1, y);
+            }
+    return e;
+}
+
+// The bar's geometry for one caller.
+struct BarCaller {
+    int x, y, w;
+    bool shift;
+    int title_x, title_y;
+    int dash_x0, dash_x1; // inclusive
+};
+constexpr BarCaller ATTITUDE{113, 75, 10, true, 114, 9, 111, 124};
+constexpr BarCaller CLOCK{77, 135, 30, false, 92, 67, 89, 94};
+constexpr BarCaller SETUP{93, 135, 15, false, 100, 67, 96, 104};
+
+class AoaBar : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host_reset_all();
+        host_start();
+    }
+    // Demo mode NONE shows AOA_FALLBACK_DEG = 4: these limits (in tenths) place it at a chosen v.
+    static void limits(int prestall, int cruise) {
+        device_settings.aoa_prestall_limit = prestall;
+        device_settings.aoa_cruise_limit = cruise;
+    }
+    static void draw(Frame& fr, const BarCaller& c) { page_draw_aoa_bar(fr.px(), c.x, c.y, c.w, c.shift); }
+    static void expect_segments(const Frame& fr, const BarCaller& c, int lit) {
+        for (int i = 1; i <= 10; ++i) {
+            int b = c.y - 4 - 5 * (i - 1);
+            uint32_t color = i <= 6 ? GREEN : i <= 8 ? YELLOW : RED;
+            for (int x = c.x - 3; x < c.x + c.w + 3; ++x) {
+                bool in_segment = i <= lit && x >= c.x + 1 && x <= c.x + c.w - 2;
+                bool in_dash = i > lit && x >= c.dash_x0 && x <= c.dash_x1;
+                for (int y = b - 5; y <= b - 1; ++y) {
+                    uint32_t want = in_segment && y >= b - 4 ? color : in_dash && y == b - 2 ? DASH : 0u;
+                    ASSERT_EQ(fr.at(x, y), want) << "segment " << i << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(AoaBar, FilterFirstOutputLagAndSettling) {
+    EXPECT_EQ(page_aoa_filter_step(12.0f), 0.0f);
+    EXPECT_EQ(aoa_filtered, 0.0f);
+    EXPECT_EQ(aoa_filter_state, 12.0f);
+    EXPECT_FLOAT_EQ(page_aoa_filter_step(12.0f), 1.2f);
+    EXPECT_FLOAT_EQ(aoa_filtered, 1.2f);
+    // Output after n steps: 12 (1 - 0.9^(n - 1)); within 1 % from step 45 on, not yet at step 44.
+    for (int n = 3; n <= 44; ++n) page_aoa_filter_step(12.0f);
+    EXPECT_GT(std::fabs(aoa_filtered - 12.0f), 0.12f);
+    page_aoa_filter_step(12.0f);
+    EXPECT_LT(std::fabs(aoa_filtered - 12.0f), 0.12f);
+    EXPECT_NEAR(aoa_filtered, 12.0f * (1.0f - std::pow(0.9f, 44.0f)), 1e-4f);
+    for (int n = 0; n < 500; ++n) page_aoa_filter_step(12.0f);
+    EXPECT_NEAR(aoa_filter_state, 120.0f, 1e-3f);
+
+    host_reset_all();
+    EXPECT_EQ(aoa_filter_state, 0.0f);
+    EXPECT_EQ(aoa_filtered, 0.0f);
+}
+
+TEST_F(AoaBar, NormalizedUsesLimitsInDegrees) {
+    EXPECT_FLOAT_EQ(page_aoa_normalized(AOA_FALLBACK_DEG), -0.1f);
+    EXPECT_FLOAT_EQ(page_aoa_normalized(15.0f), 1.0f);
+    EXPECT_FLOAT_EQ(page_aoa_normalized(20.0f), 1.5f); // not limited here
+    // Half degrees count: (7.5 - 2.5) / (12.5 - 2.5).
+    limits(125, 25);
+    EXPECT_FLOAT_EQ(page_aoa_normalized(7.5f), 0.5f);
+    limits(80, 80);
+    EXPECT_EQ(page_aoa_normalized(12.0f), 0.0f);
+}
+
+TEST_F(AoaBar, AttitudeCallerGeometryUnlitAndFull) {
+    device_settings.demo_mode = DEMO_NONE;
+    Frame dark;
+    draw(dark, ATTITUDE); // start limits: v = -0.1, nothing lit
+    Extent base = extent(dark, CYAN);
+    EXPECT_EQ(base.count, 16 * 4);
+    EXPECT_EQ(base.x0, 110);
+    EXPECT_EQ(base.x1, 125);
+    EXPECT_EQ(base.y0, 73);
+    EXPECT_EQ(base.y1, 76);
+    // Narrower than 24: each dash runs 14 pixels from x - 2, wider than the segments.
+    expect_segments(dark, ATTITUDE, 0);
+    EXPECT_EQ(extent(dark, DASH).count, 10 * 14);
+
+    limits(30, 20); // v = (4 - 2) / (3 - 2) = 2, limited to 1
+    Frame full;
+    draw(full, ATTITUDE);
+    expect_segments(full, ATTITUDE, 10);
+    Extent top = extent(full, RED, 0, 26);
+    EXPECT_EQ(top.y0, 22);
+    EXPECT_EQ(top.y1, 25);
+    EXPECT_EQ(extent(full, GREEN).count, 6 * 4 * 8);
+    EXPECT_EQ(extent(full, YELLOW).count, 2 * 4 * 8);
+    EXPECT_EQ(extent(full, RED).count, 2 * 4 * 8);
+    EXPECT_EQ(extent(full, DASH).count, 0);
+}
+
+TEST_F(AoaBar, ClockAndSetupCallerGeometry) {
+    device_settings.demo_mode = DEMO_NONE;
+    for (const BarCaller* c : {&CLOCK, &SETUP}) {
+        Frame fr;
+        draw(fr, *c);
+        Extent base = extent(fr, CYAN);
+        EXPECT_EQ(base.x0, c->x - 3);
+        EXPECT_EQ(base.x1, c->x + c->w + 2);
+        EXPECT_EQ(base.y0, 133);
+        EXPECT_EQ(base.y1, 136);
+        expect_segments(fr, *c, 0);
+    }
+    limits(30, 20);
+    Frame fr;
+    draw(fr, CLOCK);
+    expect_segments(fr, CLOCK, 10);
+    Extent top = extent(fr, RED, 0, 90);
+    EXPECT_EQ(top.x0, 78);
+    EXPECT_EQ(top.x1, 105);
+    EXPECT_EQ(top.y0, 82);
+}
+
+TEST_F(AoaBar, TitleStandsAboveTheBarForEachCaller) {
+    device_settings.demo_mode = DEMO_NONE;
+    for (const BarCaller* c : {&ATTITUDE, &CLOCK, &SETUP}) {
+        Frame fr, title;
+        draw(fr, *c);
+        font_draw_text_centered(title.px(), 0, c->title_x, c->title_y, TITLE, "AoA");
+        // Font 0 glyph rows run from cy - 6 to cy + 7; the bar's top dash is lower still.
+        int lit = 0;
+        for (int y = c->title_y - 6; y <= c->title_y + 7; ++y)
+            for (int x = 0; x < FRAME_WIDTH; ++x) {
+                ASSERT_EQ(fr.at(x, y), title.at(x, y)) << x << "," << y;
+                lit += fr.at(x, y) != 0;
+            }
+        EXPECT_GT(lit, 20);
+        for (int x = 0; x < FRAME_WIDTH; ++x) {
+            EXPECT_EQ(fr.at(x, c->title_y - 7), 0u);
+            EXPECT_EQ(fr.at(x, c->title_y + 8), 0u);
+        }
+    }
+}
+
+TEST_F(AoaBar, DemoModeStepsTheFilterOncePerDraw) {
+    // State 115 makes the next output 11.5 degrees: (11.5 - 5) / 10 = 0.65, six segments.
+    aoa_filter_state = 115.0f;
+    demo_sweep = 11.5f;
+    Frame fr;
+    draw(fr, CLOCK);
+    EXPECT_FLOAT_EQ(aoa_filtered, 11.5f);
+    EXPECT_FLOAT_EQ(aoa_filter_state, 115.0f);
+    expect_segments(fr, CLOCK, 6);
+
+    // With NONE the bar shows the fallback and leaves the filter alone.
+    device_settings.demo_mode = DEMO_NONE;
+    demo_sweep = 3.0f;
+    Frame none;
+    draw(none, CLOCK);
+    EXPECT_FLOAT_EQ(aoa_filter_state, 115.0f);
+    expect_segments(none, CLOCK, 0);
+}
+
+TEST_F(AoaBar, EqualLimitsLightNothing) {
+    limits(100, 100);
+    aoa_filter_state = 300.0f;
+    Frame fr;
+    draw(fr, SETUP);
+    expect_segments(fr, SETUP, 0);
+}
+
+namespace {
+
+class Slip : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host_reset_all();
+        host_start();
+    }
+    static Frame draw(float slip, int dy, uint32_t fill = 0) {
+        Frame fr(fill);
+        page_draw_slip_indicator(fr.px(), slip, dy);
+        return fr;
+    }
+};
+
+bool is_ball(uint32_t p) {
+    return p != 0 && p != CYAN && p != BLUE;
+}
+
+} // namespace
+
+TEST_F(Slip, BoxAndCage) {
+    for (int dy : {0, 15}) {
+        Frame fr = draw(0.0f, dy, BLUE);
+        // The black box: columns 15..112, rows 111 + dy .. 129 + dy; the background around it stays.
+        for (int x = 14; x <= 113; ++x) {
+            EXPECT_EQ(fr.at(x, 110 + dy), BLUE);
+            EXPECT_EQ(fr.at(x, 130 + dy), BLUE);
+        }
+        for (int y = 111 + dy; y <= 129 + dy; ++y) {
+            EXPECT_EQ(fr.at(14, y), BLUE);
+            EXPECT_EQ(fr.at(113, y), BLUE);
+            for (int x : {15, 40, 51, 77, 112}) EXPECT_EQ(fr.at(x, y), 0u) << x << "," << y;
+            // Cyan at 52-53 and 73-74 over the cage rows, two black columns after each.
+            bool cage = y >= 114 + dy && y <= 127 + dy;
+            for (int x : {52, 53, 73, 74}) EXPECT_EQ(fr.at(x, y), cage ? CYAN : 0u) << x << "," << y;
+            for (int x : {54, 55, 75, 76}) EXPECT_EQ(fr.at(x, y), 0u) << x << "," << y;
+        }
+        // At zero slip the ball lies between the marks, about 16.5 pixels wide.
+        Extent ball;
+        for (int y = 111 + dy; y <= 129 + dy; ++y)
+            for (int x = 15; x <= 112; ++x)
+                if (is_ball(fr.at(x, y))) {
+                    ++ball.count;
+                    ball.x0 = std::min(ball.x0, x), ball.x1 = std::max(ball.x1, x);
+                    ball.y0 = std::min(ball.y0, y), ball.y1 = std::max(ball.y1, y);
+                }
+        EXPECT_GT(ball.count, 100);
+        EXPECT_GE(ball.x0, 56);
+        EXPECT_LE(ball.x1, 72);
+        EXPECT_GE(ball.x1 - ball.x0, 13);
+        EXPECT_GE(ball.y0, 111 + dy);
+        EXPECT_LE(ball.y1, 127 + dy);
+    }
+}
+
+TEST_F(Slip, BallMovesSixPixelsPerUnitAndStopsAtSeven) {
+    Frame centre = draw(0.0f, 0);
+    // Compare the ball's columns 56..72 after a whole-pixel shift (away from the cage columns).
+    auto shifted_by = [&](const Frame& fr, int shift) {
+        for (int y = 100; y < 140; ++y)
+            for (int x = 56; x <= 72; ++x)
+                if (fr.at(x + shift, y) != centre.at(x, y)) return false;
+        return true;
+    };
+    EXPECT_TRUE(shifted_by(draw(-5.0f, 0), -30));
+    EXPECT_TRUE(shifted_by(draw(7.0f, 0), 42));   // picture corner at column 98
+    EXPECT_TRUE(shifted_by(draw(-7.0f, 0), -42)); // and at 14, one column left of the box
+    EXPECT_FALSE(shifted_by(draw(6.5f, 0), 42));
+
+    Frame right = draw(7.0f, 0), beyond = draw(10.0f, 0);
+    EXPECT_TRUE(std::equal(right.f.pixels, right.f.pixels + FRAME_PIXELS, beyond.f.pixels));
+    Frame left = draw(-7.0f, 0), below = draw(-1000.0f, 0);
+    EXPECT_TRUE(std::equal(left.f.pixels, left.f.pixels + FRAME_PIXELS, below.f.pixels));
+    for (int y = 111; y <= 129; ++y) EXPECT_EQ(right.at(97, y), 0u);
+}
+
+TEST_F(Slip, BallPictureIsRebuiltEachCall) {
+    Frame clean = draw(1.25f, 0);
+    std::fill(SCRATCH_IMAGE, SCRATCH_IMAGE + SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE, 0xFFFFFFFFu);
+    Frame dirty = draw(1.25f, 0);
+    EXPECT_TRUE(std::equal(clean.f.pixels, clean.f.pixels + FRAME_PIXELS, dirty.f.pixels));
+    // The ball is grey light: additive 0x40404040 per intensity step.
+    for (int i = 0; i < FRAME_PIXELS; ++i) {
+        uint32_t p = clean.f.pixels[i];
+        if (!is_ball(p)) continue;
+        uint32_t c = p & 0xFF;
+        ASSERT_EQ(p, c * 0x01010101u);
+    }
+}
