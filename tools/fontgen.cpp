@@ -4,7 +4,6 @@
 // Usage: zt30-fontgen [--fonts DIR] OUTPUT.cpp SPECIMEN.png
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_MODULE_H
 
 #include <png.h>
 
@@ -65,7 +64,9 @@ const Style STYLES[FONT_COUNT] = {
     {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed-Bold.ttf", 38, 44},
 };
 
-const FT_Int32 LOAD_FLAGS = FT_LOAD_TARGET_NORMAL;
+// FreeType's own hinter snaps stems in both directions, which keeps 9-pixel capitals crisp; the fonts'
+// bytecode hints only act vertically with FreeType's current interpreter.
+const FT_Int32 LOAD_FLAGS = FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_NORMAL;
 
 // ---------------------------------------------------------------------------------------------------------
 // 8-bit coverage pictures.
@@ -207,6 +208,16 @@ Ink fit(FT_Face face, const std::u32string& text, double px, int max_w, double* 
     std::exit(1);
 }
 
+// Renders text at the size px, made smaller in both directions as little as needed to be at most max_w wide.
+Ink fit_uniform(FT_Face face, const std::u32string& text, double px, int max_w) {
+    for (; px > 2; px -= 0.125) {
+        Ink ink = render(face, text, px, px);
+        if (ink.bm.w <= max_w) return ink;
+    }
+    std::fprintf(stderr, "zt30-fontgen: cannot fit text into %d columns\n", max_w);
+    std::exit(1);
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Building the glyph cells.
 
@@ -221,10 +232,12 @@ struct Built {
 
 int room(int advance) { return std::max(1, advance - 1); }
 
-// Places ink on the cell's baseline, centred in the columns [x0, x1).
+// Places ink on the cell's baseline, centred in the columns [x0, x1). A descender too long for the cell
+// (a low line, a heavy comma) is lifted rather than cut.
 void place_on_baseline(Gray& cell, const Ink& ink, int baseline, int x0, int x1, int* clipped) {
     int x = x0 + (x1 - x0 - ink.bm.w) / 2;
-    put(cell, ink.bm, x, baseline - ink.top, clipped);
+    int y = std::min(baseline - ink.top, cell.h - ink.bm.h);
+    put(cell, ink.bm, x, y, clipped);
 }
 
 // Places ink with its top row at row top, centred in the columns [x0, x1).
@@ -256,47 +269,56 @@ Built build(int index, const std::string& dir) {
         fit(face, std::u32string(1, static_cast<char32_t>(ch)), px, room(shape.advances[i]), &sx);
         digit_squeeze = std::min(digit_squeeze, sx);
     }
-    Ink zero = render(face, U"0", px * digit_squeeze, px);
-    const int digit_top = style.baseline - zero.top;
-    const int digit_rows = zero.bm.h;
+    // The digits' height, measured on the flat-topped 1.
+    Ink one = render(face, U"1", px * digit_squeeze, px);
+    const int digit_top = style.baseline - one.top;
+    const int digit_rows = one.bm.h;
+    const double digit_middle = digit_top + digit_rows / 2.0;
 
-    // The unit letters stand two to a digit height, the upper one level with the digits' top.
-    const int gap = digit_rows >= 18 ? 2 : 1;
-    const int letter_rows = (digit_rows - gap) / 2;
+    // The unit letters stand two to a digit height, the upper one level with the digits' top, the lower
+    // one on the baseline.
+    const int letter_rows = (digit_rows - 1) / 2;
     const double letter_px = size_for_cap(unit_face, letter_rows);
-    const int lower_top = digit_top + digit_rows - letter_rows;
+    const int lower_top = style.baseline - letter_rows;
+    const bool digits_only = b.charset[0] == '0';
 
     int clipped = 0;
     for (size_t i = 0; i < b.charset.size(); ++i) {
         const char ch = b.charset[i];
         const int adv = shape.advances[i];
+        const std::u32string text(1, static_cast<char32_t>(ch));
         Gray cell(adv, shape.height);
-        const bool digits_only = b.charset[0] == '0';
-        auto stacked = [&](const char32_t* upper, const char32_t* lower) {
-            place_at_top(cell, fit(unit_face, upper, letter_px, room(adv)), digit_top, 0, adv, &clipped);
-            place_at_top(cell, fit(unit_face, lower, letter_px, room(adv)), lower_top, 0, adv, &clipped);
+        auto at_top = [&](const Ink& ink, int top) { place_at_top(cell, ink, top, 0, adv, &clipped); };
+        auto at_middle = [&](const Ink& ink) {
+            at_top(ink, static_cast<int>(std::lround(digit_middle - ink.bm.h / 2.0)));
         };
-        if (digits_only && ch == 't') {
-            stacked(U"F", U"T");
-        } else if (digits_only && ch == 'k') {
-            stacked(U"K", U"T");
-        } else if (digits_only && ch == 'n') {
-            stacked(U"N", U"M");
-        } else if (digits_only && ch == 'm') {
-            place_at_top(cell, fit(unit_face, U"MPH", letter_px, room(adv)), digit_top, 0, adv, &clipped);
-        } else if (digits_only && (ch == 'c' || ch == 'f')) {
-            const char32_t* text = ch == 'c' ? U"\u00B0C" : U"\u00B0F";
-            double unit_px = size_for_cap(unit_face, std::max(letter_rows, digit_rows * 2 / 3));
-            place_at_top(cell, fit(unit_face, text, unit_px, room(adv)), digit_top, 0, adv, &clipped);
-        } else if (digits_only && ch == 'd') {
-            place_at_top(cell, fit(face, U"\u00B0", px, room(adv)), digit_top, 0, adv, &clipped);
+        if (!digits_only) {
+            place_on_baseline(cell, fit(face, text, px, room(adv)), style.baseline, 0, adv, &clipped);
         } else if (ch >= '0' && ch <= '9') {
-            place_on_baseline(cell, render(face, std::u32string(1, static_cast<char32_t>(ch)),
-                                           px * digit_squeeze, px),
-                              style.baseline, 0, adv, &clipped);
+            place_on_baseline(cell, render(face, text, px * digit_squeeze, px), style.baseline, 0, adv, &clipped);
+        } else if (ch == 't' || ch == 'k' || ch == 'n') {
+            const char32_t* upper = ch == 't' ? U"F" : ch == 'k' ? U"K" : U"N";
+            const char32_t* lower = ch == 'n' ? U"M" : U"T";
+            at_top(fit(unit_face, upper, letter_px, room(adv)), digit_top);
+            at_top(fit(unit_face, lower, letter_px, room(adv)), lower_top);
+        } else if (ch == 'm') {
+            // Three letters stacked in two lines, as the other unit glyphs are.
+            at_top(fit(unit_face, U"M", letter_px, room(adv)), digit_top);
+            at_top(fit(unit_face, U"PH", letter_px, room(adv)), lower_top);
+        } else if (ch == 'c' || ch == 'f') {
+            // A small degree sign and a capital a little taller than the unit letters.
+            const double unit_px = size_for_cap(unit_face, std::max(letter_rows, digit_rows * 2 / 3));
+            at_top(fit(unit_face, ch == 'c' ? U"\u00B0C" : U"\u00B0F", unit_px, room(adv)), digit_top);
+        } else if (ch == 'd') {
+            at_top(fit(face, U"\u00B0", px, room(adv)), digit_top);
+        } else if (ch == '+') {
+            at_middle(fit_uniform(face, text, px, room(adv)));
+        } else if (ch == '-') {
+            at_middle(fit(face, U"\u2212", px, room(adv))); // the minus sign: level with the plus
+        } else if (ch == ':') {
+            at_middle(fit(face, text, px, room(adv)));
         } else {
-            place_on_baseline(cell, fit(face, std::u32string(1, static_cast<char32_t>(ch)), px, room(adv)),
-                              style.baseline, 0, adv, &clipped);
+            place_on_baseline(cell, fit(face, text, px, room(adv)), style.baseline, 0, adv, &clipped);
         }
         if (clipped) {
             std::fprintf(stderr, "zt30-fontgen: font %d, '%c': %d pixels fall outside the cell\n", index, ch,
@@ -374,7 +396,8 @@ bool write_source(const char* path, const std::vector<Built>& fonts) {
     return std::fclose(out) == 0;
 }
 
-// The specimen: for each font a title, every glyph enlarged in its cell, then the font at its own size.
+// The specimen: every glyph of every font enlarged in its cell, each font at its own size, and three
+// mock screens at 1:1 and enlarged, so that the glyphs can be judged where they are used.
 struct Picture {
     int w, h;
     std::vector<uint32_t> px; // bottom row first, as the drawing code wants
@@ -382,11 +405,67 @@ struct Picture {
     uint32_t& at(int x, int y) { return px[gfx_index(x, y, w, h)]; }
 };
 
-void draw_text(Picture& p, const Font& font, int x, int y, uint32_t color, const char* text) {
+int draw_text(Picture& p, const Font& font, int x, int y, uint32_t color, const char* text) {
     for (; *text; ++text) x += font_draw_glyph_of(font, p.px.data(), p.w, p.h, x, y, color, *text);
+    return x;
 }
 
-bool write_png(const char* path, Picture& p) {
+int text_width(const Font& font, const char* text) {
+    int w = 0;
+    for (; *text; ++text) w += font_advance(font, *text);
+    return w;
+}
+
+void draw_centred(Picture& p, const Font& font, int cx, int cy, uint32_t color, const char* text) {
+    draw_text(p, font, cx - text_width(font, text) / 2, cy - font.height / 2, color, text);
+}
+
+// Copies a picture into another, each pixel as an s x s block.
+void enlarge(Picture& dst, const Picture& src, int x, int y, int s) {
+    for (int sy = 0; sy < src.h; ++sy)
+        for (int sx = 0; sx < src.w; ++sx) {
+            uint32_t c = src.px[gfx_index(sx, sy, src.w, src.h)];
+            for (int k = 0; k < s * s; ++k) dst.at(x + sx * s + k % s, y + sy * s + k / s) = c;
+        }
+}
+
+// Screens in the manner of the instrument's pages (clock and run time, G meter, a setup list).
+void mock_screen(Picture& p, const Font* f, int which) {
+    const uint32_t cyan = 0xFF60F0F0, grey = 0xFF707070, white = 0xFFFFFFFF;
+    if (which == 0) {
+        draw_centred(p, f[0], 64, 8, cyan, "Flight Time");
+        int x = 18;
+        for (const char* c = "12"; *c; ++c) x += font_draw_glyph_of(f[3], p.px.data(), p.w, p.h, x, 17, white, *c);
+        font_draw_glyph_of(f[4], p.px.data(), p.w, p.h, 42, 15, white, ':');
+        draw_text(p, f[3], 51, 17, white, "34");
+        font_draw_glyph_of(f[4], p.px.data(), p.w, p.h, 75, 15, white, ':');
+        draw_text(p, f[3], 84, 17, white, "56");
+        draw_centred(p, f[0], 64, 50, grey, "HH:MM:SS");
+        draw_centred(p, f[0], 64, 66, cyan, "True Airspeed");
+        draw_centred(p, f[4], 64, 88, white, "152 k");
+        draw_centred(p, f[0], 32, 111, cyan, "OAT C");
+        draw_centred(p, f[2], 32, 129, grey, "+23d");
+        draw_centred(p, f[0], 96, 111, cyan, "Bus V");
+        draw_centred(p, f[2], 96, 129, grey, "14.1");
+        draw_centred(p, f[0], 64, 150, grey, "SET");
+    } else if (which == 1) {
+        draw_centred(p, f[0], 64, 8, cyan, "G Load");
+        draw_centred(p, f[5], 59, 60, white, "+1.0");
+        draw_centred(p, f[0], 18, 105, cyan, "L");
+        draw_centred(p, f[0], 113, 105, cyan, "H");
+        draw_centred(p, f[1], 20, 125, white, "-0.5");
+        draw_centred(p, f[1], 108, 125, white, "+2.4");
+        draw_centred(p, f[0], 64, 150, grey, "CLR PK");
+    } else {
+        draw_centred(p, f[0], 64, 10, 0xFF00B000, "MISC OPTIONS");
+        const char* rows[] = {"BLUE BG", "TEMP IN C", "24H TIME", "TAS IN KT", "Density Alt", "gjpqy {[|]}"};
+        for (int i = 0; i < 6; ++i) draw_text(p, f[0], 40, 30 + 15 * i, i == 1 ? white : 0xFFFFFF00, rows[i]);
+        draw_centred(p, f[1], 64, 128, white, "ZT-30-S 5t 9k");
+        draw_centred(p, f[0], 64, 150, grey, "Density Alt 5000 ft");
+    }
+}
+
+bool write_png(const char* path, Picture& p, int rows) {
     FILE* out = std::fopen(path, "wb");
     if (!out) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -397,11 +476,11 @@ bool write_png(const char* path, Picture& p) {
         return false;
     }
     png_init_io(png, out);
-    png_set_IHDR(png, info, p.w, p.h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, p.w, rows, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     std::vector<uint8_t> row(static_cast<size_t>(p.w) * 3);
-    for (int y = 0; y < p.h; ++y) {
+    for (int y = 0; y < rows; ++y) {
         for (int x = 0; x < p.w; ++x) {
             uint32_t c = p.at(x, y);
             row[x * 3] = (c >> 16) & 0xFF, row[x * 3 + 1] = (c >> 8) & 0xFF, row[x * 3 + 2] = c & 0xFF;
@@ -416,61 +495,52 @@ bool write_png(const char* path, Picture& p) {
 bool write_specimen(const char* path, const std::vector<Built>& built, const Font* fonts) {
     const int width = 1000, margin = 12, gap = 3;
     const int scale[FONT_COUNT] = {4, 4, 3, 3, 3, 2};
-    const uint32_t background = 0xFF000000, cell_gap = 0xFF303040, title = 0xFF60F0F0, text = 0xFFFFFFFF;
+    const uint32_t background = 0xFF000000, cell_gap = 0xFF303040, title = 0xFF60F0F0, white = 0xFFFFFFFF;
     const char* samples[FONT_COUNT] = {
-        "Flight Time  HH:MM:SS  Density Alt  True Airspeed  SETUP  ACCEPT  CLR PK",
+        "Flight Time  HH:MM:SS  Density Alt  True Airspeed  SETUP  ACCEPT  CLR PK  jumpy quirk",
         "ZT-30-S  TSQ-4810342-001  1.8.0  +1.2  -0.4",
         "12:30:45  +23d  14.1  5t  152k  88m  20n  -5c  41f",
         "12:34:56  7/8  -10.5d  72f  22c  4n  9k",
         "12:30  152 k  88 m  1  +3.5d  1/2",
         "+1.0  -2.5",
     };
-    // Lay out first to know the height, then draw.
-    for (int pass = 0; pass < 2; ++pass) {
-        static Picture* pic = nullptr;
-        Picture sizing(1, 1, 0);
-        int y = margin;
-        for (int f = 0; f < FONT_COUNT; ++f) {
-            const Built& b = built[f];
-            const int s = scale[f];
-            if (pass == 1) {
-                char line[160];
-                std::snprintf(line, sizeof line, "Font %d: %d px high. %s", f, b.height, b.note.c_str());
-                draw_text(*pic, fonts[0], margin, y, title, line);
-            }
-            y += 20;
-            int x = margin;
-            for (size_t i = 0; i < b.cells.size(); ++i) {
-                const int adv = b.starts[i + 1] - b.starts[i];
-                if (x + adv * s > width - margin) x = margin, y += b.height * s + gap;
-                if (pass == 1) {
-                    // Draw the glyph with the real drawing code, then enlarge it.
-                    Picture cell(adv, b.height, background);
-                    font_draw_glyph_of(fonts[f], cell.px.data(), adv, b.height, 0, -1, text, b.charset[i]);
-                    for (int cy = 0; cy < b.height; ++cy)
-                        for (int cx = 0; cx < adv; ++cx)
-                            for (int k = 0; k < s * s; ++k) pic->at(x + cx * s + k % s, y + cy * s + k / s) = cell.at(cx, cy);
-                    for (int k = -gap; k < b.height * s + gap; ++k)
-                        for (int g = 1; g < gap; ++g) pic->at(x + adv * s + g - 1 + 0, y + k) = cell_gap;
-                }
-                x += adv * s + gap;
-            }
-            y += b.height * s + gap + 6;
-            // The whole set and a sample line at their own size.
-            if (pass == 1) draw_text(*pic, fonts[f], margin, y, text, b.charset.c_str());
-            y += b.height + 4;
-            if (pass == 1) draw_text(*pic, fonts[f], margin, y, text, samples[f]);
-            y += b.height + 16;
+    Picture pic(width, 4000, background);
+    int y = margin;
+    for (int f = 0; f < FONT_COUNT; ++f) {
+        const Built& b = built[f];
+        const int s = scale[f];
+        char line[200];
+        std::snprintf(line, sizeof line, "Font %d: %d px high, %s (enlarged %d times)", f, b.height,
+                      b.note.c_str(), s);
+        draw_text(pic, fonts[0], margin, y, title, line);
+        y += 20;
+        int x = margin;
+        for (size_t i = 0; i < b.cells.size(); ++i) {
+            const int adv = b.starts[i + 1] - b.starts[i];
+            if (x + adv * s > width - margin) x = margin, y += b.height * s + gap;
+            // Drawn by the real glyph code, then enlarged; a thin bar marks the end of each cell.
+            Picture cell(adv, b.height, background);
+            font_draw_glyph_of(fonts[f], cell.px.data(), adv, b.height, 0, -1, white, b.charset[i]);
+            enlarge(pic, cell, x, y, s);
+            for (int k = 0; k < b.height * s; ++k) pic.at(x + adv * s + 1, y + k) = cell_gap;
+            x += adv * s + gap;
         }
-        if (pass == 0) pic = new Picture(width, y + margin, background);
-        else {
-            bool ok = write_png(path, *pic);
-            delete pic;
-            return ok;
-        }
-        (void)sizing;
+        y += b.height * s + 8;
+        draw_text(pic, fonts[f], margin, y, white, b.charset.c_str());
+        y += b.height + 2;
+        draw_text(pic, fonts[f], margin, y, white, samples[f]);
+        y += b.height + 16;
     }
-    return false;
+    draw_text(pic, fonts[0], margin, y, title, "Mock screens, 128 x 160, at 1:1 and enlarged 2 times");
+    y += 20;
+    for (int m = 0; m < 3; ++m) {
+        Picture screen(FRAME_WIDTH, FRAME_HEIGHT, m == 2 ? 0xFF000090 : 0x00000000);
+        mock_screen(screen, fonts, m);
+        enlarge(pic, screen, margin + m * (FRAME_WIDTH + 16), y, 1);
+        enlarge(pic, screen, margin + m * (2 * FRAME_WIDTH + 16), y + FRAME_HEIGHT + 16, 2);
+    }
+    y += 3 * FRAME_HEIGHT + 32;
+    return write_png(path, pic, y + margin);
 }
 
 } // namespace
