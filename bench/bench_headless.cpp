@@ -49,5 +49,7 @@ void BM_SimulatedHour(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_SimulatedHour)->DenseRange(0, static_cast<int>(std::size(ROUTES)) - 1)->Iterations(1)
+BENCHMARK(BM_SimulatedHour)
+    ->DenseRange(0, static_cast<int>(std::size(ROUTES)) - 1)
+    ->Iterations(1)
     ->Unit(benchmark::kSecond);

@@ -23,7 +23,9 @@ struct Words {
     int n; // words seen, counted past MAX_WORDS
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 Words split_words(std::string_view line) {
     Words out{};
@@ -114,10 +116,14 @@ bool parse_color(std::string_view s, uint32_t* out) {
     uint32_t v = 0;
     for (char c : s.substr(2)) {
         uint32_t d;
-        if (c >= '0' && c <= '9') d = static_cast<uint32_t>(c - '0');
-        else if (c >= 'a' && c <= 'f') d = static_cast<uint32_t>(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F') d = static_cast<uint32_t>(c - 'A' + 10);
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = static_cast<uint32_t>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+            d = static_cast<uint32_t>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+            d = static_cast<uint32_t>(c - 'A' + 10);
+        else
+            return false;
         v = v << 4 | d;
     }
     *out = v;
@@ -125,11 +131,16 @@ bool parse_color(std::string_view s, uint32_t* out) {
 }
 
 bool parse_button(std::string_view s, HeadlessButton* out) {
-    if (s == "view") *out = HL_BUTTON_VIEW;
-    else if (s == "left") *out = HL_BUTTON_LEFT;
-    else if (s == "right") *out = HL_BUTTON_RIGHT;
-    else if (s == "both") *out = HL_BUTTON_BOTH;
-    else return false;
+    if (s == "view")
+        *out = HL_BUTTON_VIEW;
+    else if (s == "left")
+        *out = HL_BUTTON_LEFT;
+    else if (s == "right")
+        *out = HL_BUTTON_RIGHT;
+    else if (s == "both")
+        *out = HL_BUTTON_BOTH;
+    else
+        return false;
     return true;
 }
 
@@ -184,31 +195,32 @@ std::string parse_command(const Words& words, HeadlessCommand* cmd) {
                    std::to_string(limit - 1) + ")";
         return {};
     };
-    auto file = [&](std::string_view s) -> std::string {
-        cmd->file.assign(s);
-        return {};
-    };
 
     std::string e;
     switch (form->op) {
-    case HL_WAIT: return duration(a1);
+    case HL_WAIT:
+        return duration(a1);
     case HL_PRESS:
     case HL_RELEASE:
-    case HL_CLICK: return button(a1);
+    case HL_CLICK:
+        return button(a1);
     case HL_HOLD:
         if (!(e = button(a1)).empty()) return e;
         return duration(a2);
     case HL_MOUSE_DOWN:
     case HL_MOUSE_UP:
-        if (a1 == "up") cmd->op = HL_MOUSE_UP;
-        else if (a1 != "down") return "bad mouse action " + quoted(a1) + " (down or up)";
+        if (a1 == "up")
+            cmd->op = HL_MOUSE_UP;
+        else if (a1 != "down")
+            return "bad mouse action " + quoted(a1) + " (down or up)";
         if (!(e = coordinate(a2, "X", 0, &cmd->x)).empty()) return e;
         return coordinate(a3, "Y", 0, &cmd->y);
     case HL_LOCAL_TIME:
         if (headless_parse_time(a1, &cmd->time)) return {};
         return "bad time " + quoted(a1) + " (HH:MM:SS, hours 0-23)";
     case HL_EXPECT:
-        if (!parse_color(a3, &cmd->color)) return "bad colour " + quoted(a3) + " (0x and 8 hex digits: 0xAARRGGBB)";
+        if (!parse_color(a3, &cmd->color))
+            return "bad colour " + quoted(a3) + " (0x and 8 hex digits: 0xAARRGGBB)";
         [[fallthrough]];
     case HL_PROBE:
         if (!(e = coordinate(a1, "X", FRAME_WIDTH, &cmd->x)).empty()) return e;
@@ -221,16 +233,19 @@ std::string parse_command(const Words& words, HeadlessCommand* cmd) {
                 return "bad scale " + quoted(a2) + " (a whole number 1-8)";
             cmd->scale = static_cast<int32_t>(s);
         }
-        return file(a1);
+        cmd->file.assign(a1);
+        return {};
     case HL_WINDOW:
-    case HL_DUMP: return file(a1);
+    case HL_DUMP:
+        cmd->file.assign(a1);
+        return {};
     }
     return "unknown command " + quoted(words.w[0]);
 }
 
-bool write_failed(const HeadlessScript& script, const HeadlessCommand& cmd, const char* reason, FILE* err) {
-    std::fprintf(err, "%s:%d: cannot write '%s': %s\n", script.name.c_str(), cmd.line, cmd.file.c_str(), reason);
-    return false;
+void write_failed(const HeadlessScript& script, const HeadlessCommand& cmd, const char* reason, FILE* err) {
+    std::fprintf(err, "%s:%d: cannot write '%s': %s\n", script.name.c_str(), cmd.line, cmd.file.c_str(),
+                 reason);
 }
 
 // The last rendered frame as 20,480 little-endian ARGB words, top row first.
@@ -325,18 +340,28 @@ bool headless_parse_time(std::string_view text, ClockTime* out) {
         return false;
     std::string_view h = text.substr(0, c1), m = text.substr(c1 + 1, 2), s = text.substr(c1 + 4, 2);
     uint64_t hv, mv, sv;
-    if (!parse_unsigned(h, 23, &hv) || !parse_unsigned(m, 59, &mv) || !parse_unsigned(s, 59, &sv)) return false;
+    if (!parse_unsigned(h, 23, &hv) || !parse_unsigned(m, 59, &mv) || !parse_unsigned(s, 59, &sv))
+        return false;
     // Any fixed date will do: Saturday, 1 January 2000.
-    *out = ClockTime{2000, 1, 6, 1, static_cast<uint16_t>(hv), static_cast<uint16_t>(mv), static_cast<uint16_t>(sv), 0};
+    *out = ClockTime{
+        2000, 1, 6, 1, static_cast<uint16_t>(hv), static_cast<uint16_t>(mv), static_cast<uint16_t>(sv), 0};
     return true;
 }
 
 void headless_button_point(HeadlessButton b, int* x, int* y) {
     switch (b) {
-    case HL_BUTTON_VIEW: *x = 120, *y = 150; return;
-    case HL_BUTTON_LEFT: *x = 120, *y = 220; return;
-    case HL_BUTTON_RIGHT: *x = 340, *y = 220; return;
-    case HL_BUTTON_BOTH: *x = 230, *y = 300; return;
+    case HL_BUTTON_VIEW:
+        *x = 120, *y = 150;
+        return;
+    case HL_BUTTON_LEFT:
+        *x = 120, *y = 220;
+        return;
+    case HL_BUTTON_RIGHT:
+        *x = 340, *y = 220;
+        return;
+    case HL_BUTTON_BOTH:
+        *x = 230, *y = 300;
+        return;
     }
 }
 
@@ -375,9 +400,15 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
     for (const HeadlessCommand& cmd : script.commands) {
         const char* failure = nullptr;
         switch (cmd.op) {
-        case HL_WAIT: advance(&r, cmd.duration_ms); break;
-        case HL_PRESS: button_line(cmd.button, true); break;
-        case HL_RELEASE: button_line(cmd.button, false); break;
+        case HL_WAIT:
+            advance(&r, cmd.duration_ms);
+            break;
+        case HL_PRESS:
+            button_line(cmd.button, true);
+            break;
+        case HL_RELEASE:
+            button_line(cmd.button, false);
+            break;
         case HL_CLICK:
             button_line(cmd.button, true);
             advance(&r, HEADLESS_CLICK_MS);
@@ -390,9 +421,15 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
             button_line(cmd.button, false);
             advance(&r, HEADLESS_CLICK_MS);
             break;
-        case HL_MOUSE_DOWN: host_hit_test(true, cmd.x, cmd.y); break;
-        case HL_MOUSE_UP: host_hit_test(false, cmd.x, cmd.y); break;
-        case HL_LOCAL_TIME: host_set_local_time(&cmd.time); break;
+        case HL_MOUSE_DOWN:
+            host_hit_test(true, cmd.x, cmd.y);
+            break;
+        case HL_MOUSE_UP:
+            host_hit_test(false, cmd.x, cmd.y);
+            break;
+        case HL_LOCAL_TIME:
+            host_set_local_time(&cmd.time);
+            break;
         case HL_PROBE:
             std::fprintf(out, "%d %d 0x%08X\n", cmd.x, cmd.y,
                          host_frame.pixels[gfx_index(cmd.x, cmd.y, FRAME_WIDTH, FRAME_HEIGHT)]);
@@ -415,9 +452,12 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
             break;
         case HL_WINDOW:
             host_bezel_compose(window_pixels);
-            failure = host_png_write_rgb(cmd.file.c_str(), window_pixels, BEZEL_WIDTH, BEZEL_HEIGHT, BEZEL_WIDTH, 1);
+            failure = host_png_write_rgb(cmd.file.c_str(), window_pixels, BEZEL_WIDTH, BEZEL_HEIGHT,
+                                         BEZEL_WIDTH, 1);
             break;
-        case HL_DUMP: failure = write_dump(cmd.file.c_str()); break;
+        case HL_DUMP:
+            failure = write_dump(cmd.file.c_str());
+            break;
         }
         if (failure) {
             std::fflush(out);
@@ -495,8 +535,10 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
         errno = 0;
         FILE* f = std::fopen(path, "rb");
         bool ok = f != nullptr;
-        if (!ok) reason = std::strerror(errno != 0 ? errno : EIO);
-        else ok = read_all(f, &text, &reason);
+        if (!ok)
+            reason = std::strerror(errno != 0 ? errno : EIO);
+        else
+            ok = read_all(f, &text, &reason);
         if (f) std::fclose(f);
         if (!ok) {
             std::fprintf(err, "zt30-headless: cannot read %s: %s\n", quoted(name).c_str(), reason);

@@ -3,4 +3,6 @@
 
 #include "host/headless.h"
 
-int main(int argc, char** argv) { return headless_main(argc, argv, stdin, stdout, stderr); }
+int main(int argc, char** argv) {
+    return headless_main(argc, argv, stdin, stdout, stderr);
+}

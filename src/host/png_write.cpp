@@ -74,8 +74,9 @@ bool encode(PngSink* sink, const uint32_t* top, int width, int height, ptrdiff_t
         return false;
     }
     png_set_write_fn(png, sink, on_png_write, on_png_flush);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale),
+                 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < height; ++y) {
         fill_row(top + y * stride, width, scale);

@@ -51,7 +51,9 @@ RunResult run_main(std::vector<const char*> args, const std::string& input = "")
     return r;
 }
 
-RunResult run_script(const std::string& text) { return run_main({"-"}, text); }
+RunResult run_script(const std::string& text) {
+    return run_main({"-"}, text);
+}
 
 // Parses a script that must be valid.
 HeadlessScript parse_ok(const std::string& text) {
@@ -69,7 +71,9 @@ std::string parse_error(const std::string& text) {
     return error;
 }
 
-uint32_t frame_at(int x, int y) { return host_frame.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]; }
+uint32_t frame_at(int x, int y) {
+    return host_frame.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)];
+}
 
 std::string hex(uint32_t c) {
     char buf[16];
@@ -455,10 +459,8 @@ TEST(HeadlessRun, UnwritableFilesStopWithOneLineAndExit1) {
         std::string line, reason;
     };
     const Case cases[] = {
-        {"shot " + missing, "No such file or directory"},
-        {"shot /dev/full 4", "No space left on device"},
-        {"window " + missing, "No such file or directory"},
-        {"dump /dev/full", "No space left on device"},
+        {"shot " + missing, "No such file or directory"},   {"shot /dev/full 4", "No space left on device"},
+        {"window " + missing, "No such file or directory"}, {"dump /dev/full", "No space left on device"},
         {"dump " + dir.file(""), "Is a directory"},
     };
     for (const Case& c : cases) {
@@ -504,9 +506,10 @@ TEST(HeadlessMain, OptionsAndTheirErrors) {
     RunResult r = run_main({"--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out.rfind("Usage: zt30-headless [--local-time HH:MM:SS] [SCRIPT]\n", 0), 0u);
-    for (const char* cmd : {"wait DURATION", "press BUTTON", "release BUTTON", "click BUTTON",
-                            "hold BUTTON DURATION", "mouse down X Y", "mouse up X Y", "local-time HH:MM:SS",
-                            "probe X Y", "expect X Y 0xAARRGGBB", "shot FILE [SCALE]", "window FILE", "dump FILE"})
+    for (const char* cmd :
+         {"wait DURATION", "press BUTTON", "release BUTTON", "click BUTTON", "hold BUTTON DURATION",
+          "mouse down X Y", "mouse up X Y", "local-time HH:MM:SS", "probe X Y", "expect X Y 0xAARRGGBB",
+          "shot FILE [SCALE]", "window FILE", "dump FILE"})
         EXPECT_NE(r.out.find(std::string("  ") + cmd + " "), std::string::npos) << cmd;
 
     r = run_main({"--version"});
@@ -533,7 +536,8 @@ TEST(HeadlessMain, OptionsAndTheirErrors) {
         {{"--local-time"}, "zt30-headless: --local-time needs a value HH:MM:SS\n"},
         {{"--local-time", "25:00:00"}, "zt30-headless: bad --local-time '25:00:00' (HH:MM:SS, hours 0-23)\n"},
         {{"a.zts", "b.zts"}, "zt30-headless: more than one script given ('a.zts' and 'b.zts')\n"},
-        {{"/nonexistent/s.zts"}, "zt30-headless: cannot read '/nonexistent/s.zts': No such file or directory\n"},
+        {{"/nonexistent/s.zts"},
+         "zt30-headless: cannot read '/nonexistent/s.zts': No such file or directory\n"},
         {{"/"}, "zt30-headless: cannot read '/': Is a directory\n"},
     };
     for (const Case& c : cases) {
@@ -548,11 +552,53 @@ TEST(HeadlessMain, OptionsAndTheirErrors) {
 
 // Random and mutated scripts never crash the parser; each rejection is one clean SCRIPT:LINE line.
 TEST(HeadlessFuzz, ParserRejectsGarbageCleanly) {
-    const std::vector<std::string> words = {
-        "wait", "press", "release", "click", "hold", "mouse", "down", "up", "local-time", "probe", "expect",
-        "shot", "window", "dump", "view", "left", "right", "both", "10ms", "2s", "0ms", "ms", "s", "-1", "0",
-        "127", "128", "159", "160", "99999999999", "0xFF000000", "0x00000000", "0xZZ", "12:34:56", "24:00:00",
-        "x.png", "#", "#c", "\t", "  ", "\r", "\xff", std::string(1, '\0'), "8", "9", "1.5s", "--help"};
+    const std::vector<std::string> words = {"wait",
+                                            "press",
+                                            "release",
+                                            "click",
+                                            "hold",
+                                            "mouse",
+                                            "down",
+                                            "up",
+                                            "local-time",
+                                            "probe",
+                                            "expect",
+                                            "shot",
+                                            "window",
+                                            "dump",
+                                            "view",
+                                            "left",
+                                            "right",
+                                            "both",
+                                            "10ms",
+                                            "2s",
+                                            "0ms",
+                                            "ms",
+                                            "s",
+                                            "-1",
+                                            "0",
+                                            "127",
+                                            "128",
+                                            "159",
+                                            "160",
+                                            "99999999999",
+                                            "0xFF000000",
+                                            "0x00000000",
+                                            "0xZZ",
+                                            "12:34:56",
+                                            "24:00:00",
+                                            "x.png",
+                                            "#",
+                                            "#c",
+                                            "\t",
+                                            "  ",
+                                            "\r",
+                                            "\xff",
+                                            std::string(1, '\0'),
+                                            "8",
+                                            "9",
+                                            "1.5s",
+                                            "--help"};
     const std::string seeds[] = {"wait 2s\nclick right\nexpect 5 5 0x00000000\n",
                                  "hold right 1300ms\nprobe 100 120\nshot a.png 4\n",
                                  "mouse down 230 300\nmouse up 230 300\nlocal-time 12:00:00\n",
@@ -577,10 +623,18 @@ TEST(HeadlessFuzz, ParserRejectsGarbageCleanly) {
             for (int e = 0; e < edits && !text.empty(); ++e) {
                 size_t at = pick(text.size());
                 switch (pick(4)) {
-                case 0: text[at] = static_cast<char>(rng()); break;
-                case 1: text.insert(at, 1, static_cast<char>(rng())); break;
-                case 2: text.erase(at, 1 + pick(8)); break;
-                default: text.insert(at, words[pick(words.size())]); break;
+                case 0:
+                    text[at] = static_cast<char>(rng());
+                    break;
+                case 1:
+                    text.insert(at, 1, static_cast<char>(rng()));
+                    break;
+                case 2:
+                    text.erase(at, 1 + pick(8));
+                    break;
+                default:
+                    text.insert(at, words[pick(words.size())]);
+                    break;
                 }
             }
         }
