@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "host/bezel.h"
+#include "host/host.h"
+#include "host/pointer.h"
+
+namespace {
+
+struct Region {
+    const char* name;
+    int x0, y0, x1, y1; // both ends included
+};
+// The mouse regions of host_hit_test.
+constexpr Region VIEW{"VIEW", 101, 131, 139, 169};
+constexpr Region LEFT{"left", 101, 201, 139, 239};
+constexpr Region RIGHT{"right", 321, 201, 359, 239};
+constexpr Region BOTH{"BOTH", 201, 276, 259, 324};
+constexpr Region REGIONS[] = {VIEW, LEFT, RIGHT, BOTH};
+
+int luma(uint32_t p) { return static_cast<int>(((p >> 16 & 255) * 3 + (p >> 8 & 255) * 6 + (p & 255)) / 10); }
+
+class Bezel : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host_reset_all();
+        pic.assign(BEZEL_WIDTH * BEZEL_HEIGHT, 0);
+    }
+    uint32_t at(int x, int y) const { return pic[y * BEZEL_WIDTH + x]; }
+    std::vector<uint32_t> compose() {
+        host_bezel_compose(pic.data());
+        return pic;
+    }
+    std::vector<uint32_t> pic;
+};
+
+bool same_in(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, const Region& r) {
+    for (int y = r.y0; y <= r.y1; ++y)
+        for (int x = r.x0; x <= r.x1; ++x)
+            if (a[y * BEZEL_WIDTH + x] != b[y * BEZEL_WIDTH + x]) return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(Bezel, EachControlFillsExactlyItsMouseRegion) {
+    compose();
+    for (const Region& r : REGIONS) {
+        SCOPED_TRACE(r.name);
+        int mx = (r.x0 + r.x1) / 2, my = (r.y0 + r.y1) / 2;
+        // The face of the control reaches each edge of the region and stops there: the pixel just
+        // outside is the dark seam or well around it.
+        EXPECT_GE(luma(at(r.x0, my)) - luma(at(r.x0 - 1, my)), 12);
+        EXPECT_GE(luma(at(r.x1, my)) - luma(at(r.x1 + 1, my)), 12);
+        EXPECT_GE(luma(at(mx, r.y0)) - luma(at(mx, r.y0 - 1)), 12);
+        EXPECT_GE(luma(at(mx, r.y1)) - luma(at(mx, r.y1 + 1)), 12);
+        // ... and what a click on the pictured control hits is that control.
+        host_reset_all();
+        host_hit_test(true, mx, my);
+        uint32_t expected = r.x0 == BOTH.x0   ? BEZEL_PRESSED_LEFT | BEZEL_PRESSED_RIGHT | BEZEL_PRESSED_BOTH
+                            : r.x0 == RIGHT.x0 ? BEZEL_PRESSED_RIGHT
+                            : r.y0 == VIEW.y0  ? BEZEL_PRESSED_VIEW
+                                               : BEZEL_PRESSED_LEFT;
+        EXPECT_EQ(host_bezel_pressed(), expected);
+    }
+}
+
+TEST_F(Bezel, LabelsArePrintedBesideTheirControls) {
+    compose();
+    auto brightest = [&](int x0, int y0, int x1, int y1) {
+        int best = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) best = std::max(best, luma(at(x, y)));
+        return best;
+    };
+    // VIEW under its button, HLD BRT over the right soft key, BOTH on its pad; the face itself is dark.
+    EXPECT_GT(brightest(101, 174, 139, 195), 150);
+    EXPECT_GT(brightest(311, 178, 369, 196), 150);
+    EXPECT_GT(brightest(205, 295, 255, 320), 150);
+    EXPECT_LT(brightest(101, 250, 139, 265), 90);
+    EXPECT_LT(brightest(321, 250, 359, 265), 90);
+}
+
+TEST_F(Bezel, FrameLandsInTheDisplayWindowTopRowFirst) {
+    for (int i = 0; i < FRAME_PIXELS; ++i) host_frame.pixels[i] = 0x00123456;
+    host_frame.pixels[gfx_index(0, 0, FRAME_WIDTH, FRAME_HEIGHT)] = 0xFFFF0000;
+    host_frame.pixels[gfx_index(127, 159, FRAME_WIDTH, FRAME_HEIGHT)] = 0xFF00FF00;
+    host_frame.pixels[gfx_index(5, 3, FRAME_WIDTH, FRAME_HEIGHT)] = 0x00000000; // black, no alpha
+    compose();
+    EXPECT_EQ(at(165, 107), 0xFFFF0000u);
+    EXPECT_EQ(at(292, 266), 0xFF00FF00u);
+    EXPECT_EQ(at(170, 110), 0xFF000000u);
+    EXPECT_EQ(at(200, 200), 0xFF123456u);
+    // The pixels around the display are bezel, not frame.
+    for (int x = 164; x <= 293; ++x) {
+        EXPECT_NE(at(x, 106), 0xFF123456u) << x;
+        EXPECT_NE(at(x, 267), 0xFF123456u) << x;
+    }
+    for (int y = 106; y <= 267; ++y) {
+        EXPECT_NE(at(164, y), 0xFF123456u) << y;
+        EXPECT_NE(at(293, y), 0xFF123456u) << y;
+    }
+    // Every pixel of the picture is opaque.
+    for (uint32_t p : pic) ASSERT_EQ(p >> 24, 0xFFu);
+}
+
+TEST_F(Bezel, ButtonsLookPressedWhileTheirLinesAreSet) {
+    const std::vector<uint32_t> released = compose();
+    struct Case {
+        int32_t view, left, right;
+        bool view_pressed, left_pressed, right_pressed, both_pressed;
+    };
+    const Case cases[] = {
+        {1, 0, 0, true, false, false, false},
+        {0, 1, 0, false, true, false, false},
+        {0, 0, 1, false, false, true, false},
+        {0, 1, 1, false, true, true, true}, // both soft-key lines: the BOTH pad too
+        {1, 1, 1, true, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.view << c.left << c.right);
+        view_button_down = c.view;
+        left_button_down = c.left;
+        right_button_down = c.right;
+        const std::vector<uint32_t> now = compose();
+        EXPECT_EQ(!same_in(now, released, VIEW), c.view_pressed);
+        EXPECT_EQ(!same_in(now, released, LEFT), c.left_pressed);
+        EXPECT_EQ(!same_in(now, released, RIGHT), c.right_pressed);
+        EXPECT_EQ(!same_in(now, released, BOTH), c.both_pressed);
+        // A pressed key is pushed in: its middle is darker than when it stands out.
+        if (c.view_pressed) {
+            EXPECT_LT(luma(now[150 * BEZEL_WIDTH + 120]), luma(released[150 * BEZEL_WIDTH + 120]));
+        }
+        // Far from any control nothing changes.
+        EXPECT_TRUE(same_in(now, released, Region{"top", 0, 0, 449, 100}));
+        EXPECT_TRUE(same_in(now, released, Region{"bottom", 0, 340, 449, 549}));
+    }
+    view_button_down = left_button_down = right_button_down = 0;
+    EXPECT_EQ(compose(), released);
+}
+
+TEST_F(Bezel, PuttingTheFrameMatchesAFullCompose) {
+    compose();
+    const std::vector<uint32_t> before = pic;
+    for (int i = 0; i < FRAME_PIXELS; ++i) host_frame.pixels[i] = 0xFF000000u | static_cast<uint32_t>(i * 97);
+    host_bezel_put_frame(pic.data());
+    const std::vector<uint32_t> put = pic;
+    EXPECT_EQ(put, compose());
+    int changed_outside = 0;
+    for (int y = 0; y < BEZEL_HEIGHT; ++y)
+        for (int x = 0; x < BEZEL_WIDTH; ++x) {
+            bool inside = x >= 165 && x < 293 && y >= 107 && y < 267;
+            if (!inside && put[y * BEZEL_WIDTH + x] != before[y * BEZEL_WIDTH + x]) ++changed_outside;
+        }
+    EXPECT_EQ(changed_outside, 0);
+}
+
+TEST_F(Bezel, IconShowsTheInstrumentOnATransparentGround) {
+    for (int size : {16, 48, 64, 256}) {
+        SCOPED_TRACE(size);
+        std::vector<uint32_t> icon(size * size, 0xDEADBEEF);
+        host_bezel_icon(icon.data(), size);
+        // The body is taller than wide: the sides and corners stay clear, the middle is solid.
+        EXPECT_EQ(icon[0] >> 24, 0u);
+        EXPECT_EQ(icon[size + size / 2] >> 24, 0xFFu);
+        EXPECT_EQ(icon[(size / 2) * size] >> 24, 0u);
+        EXPECT_EQ(icon[(size / 2) * size + size / 2] >> 24, 0xFFu);
+        // The display in it is lit: brighter than the dark face around it.
+        int best = 0;
+        for (uint32_t p : icon)
+            if (p >> 24 == 0xFF) best = std::max(best, luma(p));
+        EXPECT_GT(best, 120);
+    }
+}
+
+TEST(Pointer, QuickClickReachesTheDecoderOnSuccessiveTicks) {
+    host_reset_all();
+    HostPointerQueue q;
+    host_pointer_reset(&q);
+    // Press and release on the right soft key before any tick: the release waits for a tick.
+    host_pointer_push(&q, true, 340, 220, 5);
+    host_pointer_push(&q, false, 340, 220, 5);
+    EXPECT_EQ(right_button_down, 1);
+    host_pointer_flush(&q, 5);
+    EXPECT_EQ(right_button_down, 1);
+    host_pointer_flush(&q, 6);
+    EXPECT_EQ(right_button_down, 0);
+    EXPECT_EQ(q.count, 0);
+}
+
+TEST(Pointer, EventsGoInOrderOnePerTick) {
+    host_reset_all();
+    HostPointerQueue q;
+    host_pointer_reset(&q);
+    host_pointer_push(&q, true, 120, 150, 0);  // VIEW down
+    host_pointer_push(&q, false, 120, 150, 0); // VIEW up
+    host_pointer_push(&q, true, 230, 300, 0);  // BOTH down
+    host_pointer_push(&q, false, 10, 10, 0);   // released off every control: lines stay
+    EXPECT_EQ(view_button_down, 1);
+    host_pointer_flush(&q, 1);
+    EXPECT_EQ(view_button_down, 0);
+    EXPECT_EQ(left_button_down + right_button_down, 0);
+    host_pointer_flush(&q, 1); // same tick: nothing more
+    EXPECT_EQ(left_button_down + right_button_down, 0);
+    host_pointer_flush(&q, 2);
+    EXPECT_EQ(left_button_down + right_button_down, 2);
+    host_pointer_flush(&q, 3);
+    EXPECT_EQ(left_button_down + right_button_down, 2);
+    EXPECT_EQ(q.count, 0);
+    // With a tick between them, events go straight through.
+    host_pointer_push(&q, true, 120, 220, 4);
+    EXPECT_EQ(left_button_down, 1);
+    EXPECT_EQ(right_button_down, 0);
+}
+
+TEST(Pointer, FullQueueGivesWayToTheNewest) {
+    host_reset_all();
+    HostPointerQueue q;
+    host_pointer_reset(&q);
+    // Presses and releases of the right soft key in one tick: the first goes at once, the rest wait
+    // until the queue is full, and then each new one pushes the oldest waiting one through.
+    for (int i = 0; i < HOST_POINTER_QUEUE_SIZE + 2; ++i) host_pointer_push(&q, i % 2 == 0, 340, 220, 0);
+    EXPECT_EQ(q.count, HOST_POINTER_QUEUE_SIZE);
+    EXPECT_EQ(right_button_down, 0); // the press went at once, its release was pushed through
+    // The rest follow in order, one per tick: press, release, press, ...
+    for (uint64_t tick = 1; q.count > 0; ++tick) {
+        host_pointer_flush(&q, tick);
+        EXPECT_EQ(right_button_down, tick % 2 == 1 ? 1 : 0) << tick;
+    }
+}
