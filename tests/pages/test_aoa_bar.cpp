@@ -113,74 +113,38 @@ TEST_F(AoaBar, NormalizedUsesLimitsInDegrees) {
     EXPECT_EQ(page_aoa_normalized(12.0f), 0.0f);
 }
 
-TEST_F(AoaBar, AttitudeCallerGeometryUnlitAndFull) {
-    device_settings.demo_mode = DEMO_NONE;
-    Frame dark;
-    draw(dark, ATTITUDE); // start limits: v = -0.1, nothing lit
-    Extent base = extent(dark, CYAN);
-    EXPECT_EQ(base.count, 16 * 4);
-    EXPECT_EQ(base.x0, 110);
-    EXPECT_EQ(base.x1, 125);
-    EXPECT_EQ(base.y0, 73);
-    EXPECT_EQ(base.y1, 76);
-    // Narrower than 24: each dash runs 14 pixels from x - 2, wider than the segments.
-    expect_segments(dark, ATTITUDE, 0);
-    EXPECT_EQ(extent(dark, DASH).count, 10 * 14);
-
-    limits(30, 20); // v = (4 - 2) / (3 - 2) = 2, limited to 1
-    Frame full;
-    draw(full, ATTITUDE);
-    expect_segments(full, ATTITUDE, 10);
-    Extent top = extent(full, RED, 0, 26);
-    EXPECT_EQ(top.y0, 22);
-    EXPECT_EQ(top.y1, 25);
-    EXPECT_EQ(extent(full, GREEN).count, 6 * 4 * 8);
-    EXPECT_EQ(extent(full, YELLOW).count, 2 * 4 * 8);
-    EXPECT_EQ(extent(full, RED).count, 2 * 4 * 8);
-    EXPECT_EQ(extent(full, DASH).count, 0);
-}
-
-TEST_F(AoaBar, ClockAndSetupCallerGeometry) {
-    device_settings.demo_mode = DEMO_NONE;
-    for (const BarCaller* c : {&CLOCK, &SETUP}) {
-        Frame fr;
-        draw(fr, *c);
-        Extent base = extent(fr, CYAN);
-        EXPECT_EQ(base.x0, c->x - 3);
-        EXPECT_EQ(base.x1, c->x + c->w + 2);
-        EXPECT_EQ(base.y0, 133);
-        EXPECT_EQ(base.y1, 136);
-        expect_segments(fr, *c, 0);
-    }
-    limits(30, 20);
-    Frame fr;
-    draw(fr, CLOCK);
-    expect_segments(fr, CLOCK, 10);
-    Extent top = extent(fr, RED, 0, 90);
-    EXPECT_EQ(top.x0, 78);
-    EXPECT_EQ(top.x1, 105);
-    EXPECT_EQ(top.y0, 82);
-}
-
-TEST_F(AoaBar, TitleStandsAboveTheBarForEachCaller) {
+TEST_F(AoaBar, GeometryOfTheThreeCallers) {
     device_settings.demo_mode = DEMO_NONE;
     for (const BarCaller* c : {&ATTITUDE, &CLOCK, &SETUP}) {
-        Frame fr, title;
-        draw(fr, *c);
+        limits(150, 50); // v = -0.1: the base and ten dashes
+        Frame dark, title;
+        draw(dark, *c);
+        Extent base = extent(dark, CYAN);
+        EXPECT_EQ(base.count, (c->w + 6) * 4);
+        EXPECT_EQ(base.x0, c->x - 3);
+        EXPECT_EQ(base.y0, c->y - 2);
+        EXPECT_EQ(base.y1, c->y + 1);
+        expect_segments(dark, *c, 0);
+
+        // The title: font 0 glyph rows run from cy - 6 to cy + 7, clear of the top dash.
         font_draw_text_centered(title.px(), 0, c->title_x, c->title_y, TITLE, "AoA");
-        // Font 0 glyph rows run from cy - 6 to cy + 7; the bar's top dash is lower still.
-        int lit = 0;
-        for (int y = c->title_y - 6; y <= c->title_y + 7; ++y)
-            for (int x = 0; x < FRAME_WIDTH; ++x) {
-                ASSERT_EQ(fr.at(x, y), title.at(x, y)) << x << "," << y;
-                lit += fr.at(x, y) != 0;
-            }
-        EXPECT_GT(lit, 20);
-        for (int x = 0; x < FRAME_WIDTH; ++x) {
-            EXPECT_EQ(fr.at(x, c->title_y - 7), 0u);
-            EXPECT_EQ(fr.at(x, c->title_y + 8), 0u);
-        }
+        EXPECT_LT(extent(title, 0, c->title_y - 6, c->title_y + 7).count,
+                  FRAME_WIDTH * 14); // something drawn
+        for (int y = c->title_y - 7; y <= c->title_y + 8; ++y)
+            for (int x = 0; x < FRAME_WIDTH; ++x) ASSERT_EQ(dark.at(x, y), title.at(x, y)) << x << "," << y;
+
+        limits(30, 20); // v = (4 - 2) / (3 - 2) = 2, limited to 1: six green, two yellow, two red
+        Frame full;
+        draw(full, *c);
+        expect_segments(full, *c, 10);
     }
+    // On the attitude page segment 10 covers rows 22..25 (its dashes, 111..124, are checked above).
+    Frame fr;
+    draw(fr, ATTITUDE);
+    Extent top = extent(fr, RED, 0, 26);
+    EXPECT_EQ(top.y0, 22);
+    EXPECT_EQ(top.y1, 25);
+    EXPECT_EQ(top.x0, 114);
 }
 
 TEST_F(AoaBar, DemoModeStepsTheFilterOncePerDraw) {
@@ -200,14 +164,13 @@ TEST_F(AoaBar, DemoModeStepsTheFilterOncePerDraw) {
     draw(none, CLOCK);
     EXPECT_FLOAT_EQ(aoa_filter_state, 115.0f);
     expect_segments(none, CLOCK, 0);
-}
 
-TEST_F(AoaBar, EqualLimitsLightNothing) {
+    // Equal limits normalise to 0 whatever the angle.
+    device_settings.demo_mode = DEMO_1;
     limits(100, 100);
-    aoa_filter_state = 300.0f;
-    Frame fr;
-    draw(fr, SETUP);
-    expect_segments(fr, SETUP, 0);
+    Frame equal;
+    draw(equal, SETUP);
+    expect_segments(equal, SETUP, 0);
 }
 
 namespace {
