@@ -49,24 +49,25 @@ const Shape SHAPES[FONT_COUNT] = {
 // How each font is drawn.
 
 struct Style {
-    const char* face;      // file in the font directory for letters, digits and signs
-    const char* unit_face; // file for the small letters of the unit glyphs
+    const char* face; // file in the font directory; the small letters of the unit glyphs too
     int cap_rows;          // height of the capitals and digits in pixels
     int baseline;          // rows above the baseline: ink of a capital ends on row baseline - 1
 };
 
 const Style STYLES[FONT_COUNT] = {
-    {"DejaVuSansCondensed.ttf", "DejaVuSansCondensed.ttf", 9, 11},
-    {"DejaVuSansCondensed.ttf", "DejaVuSansCondensed.ttf", 12, 14},
-    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed.ttf", 14, 17},
-    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed.ttf", 16, 20},
-    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed-Bold.ttf", 21, 25},
-    {"DejaVuSansCondensed-Bold.ttf", "DejaVuSansCondensed-Bold.ttf", 38, 44},
+    {"DejaVuSansCondensed.ttf", 9, 11},
+    {"DejaVuSansCondensed.ttf", 12, 14},
+    {"DejaVuSansCondensed-Bold.ttf", 14, 17},
+    {"DejaVuSansCondensed-Bold.ttf", 16, 20},
+    {"DejaVuSansCondensed-Bold.ttf", 21, 25},
+    {"DejaVuSansCondensed-Bold.ttf", 38, 44},
 };
 
 // FreeType's own hinter snaps stems in both directions, which keeps 9-pixel capitals crisp; the fonts'
-// bytecode hints only act vertically with FreeType's current interpreter.
-const FT_Int32 LOAD_FLAGS = FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_NORMAL;
+// bytecode hints only act vertically with FreeType's current interpreter, but they reach some tiny
+// capital heights (6 pixels of bold) that the other skips.
+const FT_Int32 AUTO_HINTS = FT_LOAD_FORCE_AUTOHINT | FT_LOAD_TARGET_NORMAL;
+const FT_Int32 FONT_HINTS = FT_LOAD_TARGET_NORMAL;
 
 // ---------------------------------------------------------------------------------------------------------
 // 8-bit coverage pictures.
@@ -147,7 +148,7 @@ FT_Face open_face(const std::string& dir, const std::string& file) {
 }
 
 // A text rendered at width px_x and height px_y (pixels per em), on one baseline, trimmed.
-Ink render(FT_Face face, const std::u32string& text, double px_x, double px_y) {
+Ink render(FT_Face face, const std::u32string& text, double px_x, double px_y, FT_Int32 hints = AUTO_HINTS) {
     FT_Set_Char_Size(face, std::lround(px_x * 64), std::lround(px_y * 64), 72, 72);
     struct Piece {
         Gray bm;
@@ -157,7 +158,7 @@ Ink render(FT_Face face, const std::u32string& text, double px_x, double px_y) {
     int pen = 0;
     for (char32_t cp : text) {
         FT_UInt index = FT_Get_Char_Index(face, cp);
-        if (index == 0 || FT_Load_Glyph(face, index, LOAD_FLAGS) != 0 ||
+        if (index == 0 || FT_Load_Glyph(face, index, hints) != 0 ||
             FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0) {
             std::fprintf(stderr, "zt30-fontgen: the face lacks U+%04X\n", static_cast<unsigned>(cp));
             std::exit(1);
@@ -183,36 +184,35 @@ Ink render(FT_Face face, const std::u32string& text, double px_x, double px_y) {
     return trim(all);
 }
 
-// The largest size at which the capital H of the face is at most cap_rows tall.
-double size_for_cap(FT_Face face, int cap_rows) {
-    double best = 4;
-    for (double px = 4; px < 120; px += 0.125) {
-        Ink h = render(face, U"H", px, px);
-        if (h.bm.h > cap_rows) break;
-        best = px;
-    }
-    return best;
+// The largest size at which text is at most rows tall; with the fonts' own hints when only they reach
+// the height exactly.
+double size_for_rows(FT_Face face, const std::u32string& text, int rows, FT_Int32* hints = nullptr) {
+    double best[2] = {4, 4};
+    int reached[2] = {0, 0};
+    const FT_Int32 modes[2] = {AUTO_HINTS, FONT_HINTS};
+    for (int m = 0; m < (hints ? 2 : 1); ++m)
+        for (double px = 4; px < 120; px += 0.125) {
+            int h = render(face, text, px, px, modes[m]).bm.h;
+            if (h > rows) break;
+            best[m] = px, reached[m] = h;
+        }
+    const int m = hints && reached[0] < rows && reached[1] == rows ? 1 : 0;
+    if (hints) *hints = modes[m];
+    return best[m];
 }
 
+double size_for_cap(FT_Face face, int cap_rows) { return size_for_rows(face, U"H", cap_rows); }
+
 // Renders text at the size px, squeezed horizontally as little as needed to be at most max_w wide.
-Ink fit(FT_Face face, const std::u32string& text, double px, int max_w, double* squeeze = nullptr) {
+Ink fit(FT_Face face, const std::u32string& text, double px, int max_w, double* squeeze = nullptr,
+        FT_Int32 hints = AUTO_HINTS) {
     double sx = 1.0;
     for (int tries = 0; tries < 60; ++tries, sx *= 0.98) {
-        Ink ink = render(face, text, px * sx, px);
+        Ink ink = render(face, text, px * sx, px, hints);
         if (ink.bm.w <= max_w) {
             if (squeeze) *squeeze = sx;
             return ink;
         }
-    }
-    std::fprintf(stderr, "zt30-fontgen: cannot fit text into %d columns\n", max_w);
-    std::exit(1);
-}
-
-// Renders text at the size px, made smaller in both directions as little as needed to be at most max_w wide.
-Ink fit_uniform(FT_Face face, const std::u32string& text, double px, int max_w) {
-    for (; px > 2; px -= 0.125) {
-        Ink ink = render(face, text, px, px);
-        if (ink.bm.w <= max_w) return ink;
     }
     std::fprintf(stderr, "zt30-fontgen: cannot fit text into %d columns\n", max_w);
     std::exit(1);
@@ -232,6 +232,23 @@ struct Built {
 
 int room(int advance) { return std::max(1, advance - 1); }
 
+// A ring of the given outer diameter with a stroke about a pixel wide, sampled 8 x 8 per pixel.
+Gray degree_ring(int d) {
+    Gray g(d, d);
+    const double c = d / 2.0, outer = d / 2.0, inner = outer - 1.1;
+    for (int y = 0; y < d; ++y)
+        for (int x = 0; x < d; ++x) {
+            int n = 0;
+            for (int k = 0; k < 64; ++k) {
+                double px = x + (k % 8 + 0.5) / 8 - c, py = y + (k / 8 + 0.5) / 8 - c;
+                double r = std::sqrt(px * px + py * py);
+                n += r <= outer && r >= inner;
+            }
+            g.at(x, y) = static_cast<uint8_t>(std::min(255, n * 255 * 5 / (64 * 4)));
+        }
+    return g;
+}
+
 // Places ink on the cell's baseline, centred in the columns [x0, x1). A descender too long for the cell
 // (a low line, a heavy comma) is lifted rather than cut.
 void place_on_baseline(Gray& cell, const Ink& ink, int baseline, int x0, int x1, int* clipped) {
@@ -250,7 +267,6 @@ Built build(int index, const std::string& dir) {
     const Shape& shape = SHAPES[index];
     const Style& style = STYLES[index];
     FT_Face face = open_face(dir, style.face);
-    FT_Face unit_face = open_face(dir, style.unit_face);
     const double px = size_for_cap(face, style.cap_rows);
 
     Built b;
@@ -278,8 +294,6 @@ Built build(int index, const std::string& dir) {
     // The unit letters stand two to a digit height, the upper one level with the digits' top, the lower
     // one on the baseline.
     const int letter_rows = (digit_rows - 1) / 2;
-    const double letter_px = size_for_cap(unit_face, letter_rows);
-    const int lower_top = style.baseline - letter_rows;
     const bool digits_only = b.charset[0] == '0';
 
     int clipped = 0;
@@ -292,27 +306,48 @@ Built build(int index, const std::string& dir) {
         auto at_middle = [&](const Ink& ink) {
             at_top(ink, static_cast<int>(std::lround(digit_middle - ink.bm.h / 2.0)));
         };
-        if (!digits_only) {
-            place_on_baseline(cell, fit(face, text, px, room(adv)), style.baseline, 0, adv, &clipped);
-        } else if (ch >= '0' && ch <= '9') {
+        if (ch >= '0' && ch <= '9') {
             place_on_baseline(cell, render(face, text, px * digit_squeeze, px), style.baseline, 0, adv, &clipped);
-        } else if (ch == 't' || ch == 'k' || ch == 'n') {
+        } else if (!digits_only) {
+            place_on_baseline(cell, fit(face, text, px, room(adv)), style.baseline, 0, adv, &clipped);
+        } else if (ch == 't' || ch == 'k' || ch == 'n' || ch == 'm') {
+            // Stacked unit letters; the three of MPH go in two lines, M over PH.
             const char32_t* upper = ch == 't' ? U"F" : ch == 'k' ? U"K" : U"N";
-            const char32_t* lower = ch == 'n' ? U"M" : U"T";
-            at_top(fit(unit_face, upper, letter_px, room(adv)), digit_top);
-            at_top(fit(unit_face, lower, letter_px, room(adv)), lower_top);
-        } else if (ch == 'm') {
-            // Three letters stacked in two lines, as the other unit glyphs are.
-            at_top(fit(unit_face, U"M", letter_px, room(adv)), digit_top);
-            at_top(fit(unit_face, U"PH", letter_px, room(adv)), lower_top);
+            const char32_t* lower = ch == 't' || ch == 'k' ? U"T" : U"M";
+            if (ch == 'm') upper = U"M", lower = U"PH";
+            FT_Int32 hints;
+            const double letter_px = size_for_rows(face, std::u32string(upper) + lower, letter_rows, &hints);
+            const Ink top_line = fit(face, upper, letter_px, room(adv), nullptr, hints);
+            const Ink bottom_line = fit(face, lower, letter_px, room(adv), nullptr, hints);
+            at_top(top_line, digit_top);
+            at_top(bottom_line, style.baseline - bottom_line.bm.h);
         } else if (ch == 'c' || ch == 'f') {
-            // A small degree sign and a capital a little taller than the unit letters.
-            const double unit_px = size_for_cap(unit_face, std::max(letter_rows, digit_rows * 2 / 3));
-            at_top(fit(unit_face, ch == 'c' ? U"\u00B0C" : U"\u00B0F", unit_px, room(adv)), digit_top);
+            // A small degree ring and beside it a capital two thirds of the digits' height. The cells are
+            // narrow, so the ring is drawn here at a size no face offers with its hole still open.
+            const Gray ring = degree_ring(std::clamp(digit_rows / 4, 3, 6));
+            const char32_t* letter = ch == 'c' ? U"C" : U"F";
+            const double letter_px = size_for_rows(face, letter, digit_rows * 2 / 3);
+            const Ink cap = fit(face, letter, letter_px, room(adv) - ring.w - 1);
+            const int x0 = (adv - (ring.w + 1 + cap.bm.w)) / 2;
+            put(cell, ring, x0, digit_top, &clipped);
+            put(cell, cap.bm, x0 + ring.w + 1, digit_top, &clipped);
         } else if (ch == 'd') {
             at_top(fit(face, U"\u00B0", px, room(adv)), digit_top);
         } else if (ch == '+') {
-            at_middle(fit_uniform(face, text, px, room(adv)));
+            // Built from the font's own minus and that minus turned upright, so that the two signs match
+            // and the cross is square and symmetric.
+            Ink bar = fit(face, U"\u2212", px, room(adv));
+            if ((bar.bm.w - bar.bm.h) % 2 != 0) bar = fit(face, U"\u2212", px, bar.bm.w - 1);
+            const int w = bar.bm.w, t = bar.bm.h, offset = (w - t) / 2;
+            Ink plus;
+            plus.bm = Gray(w, w);
+            for (int y = 0; y < t; ++y)
+                for (int x = 0; x < w; ++x) {
+                    uint8_t v = bar.bm.at(x, y);
+                    plus.bm.at(x, offset + y) = std::max(plus.bm.at(x, offset + y), v);
+                    plus.bm.at(offset + y, x) = std::max(plus.bm.at(offset + y, x), v);
+                }
+            at_middle(plus);
         } else if (ch == '-') {
             at_middle(fit(face, U"\u2212", px, room(adv))); // the minus sign: level with the plus
         } else if (ch == ':') {
@@ -402,7 +437,10 @@ struct Picture {
     int w, h;
     std::vector<uint32_t> px; // bottom row first, as the drawing code wants
     Picture(int w_, int h_, uint32_t c) : w(w_), h(h_), px(static_cast<size_t>(w_) * h_, c) {}
-    uint32_t& at(int x, int y) { return px[gfx_index(x, y, w, h)]; }
+    uint32_t at(int x, int y) const { return px[gfx_index(x, y, w, h)]; }
+    void set(int x, int y, uint32_t c) {
+        if (x >= 0 && x < w && y >= 0 && y < h) px[gfx_index(x, y, w, h)] = c;
+    }
 };
 
 int draw_text(Picture& p, const Font& font, int x, int y, uint32_t color, const char* text) {
@@ -425,7 +463,7 @@ void enlarge(Picture& dst, const Picture& src, int x, int y, int s) {
     for (int sy = 0; sy < src.h; ++sy)
         for (int sx = 0; sx < src.w; ++sx) {
             uint32_t c = src.px[gfx_index(sx, sy, src.w, src.h)];
-            for (int k = 0; k < s * s; ++k) dst.at(x + sx * s + k % s, y + sy * s + k / s) = c;
+            for (int k = 0; k < s * s; ++k) dst.set(x + sx * s + k % s, y + sy * s + k / s, c);
         }
 }
 
@@ -465,7 +503,7 @@ void mock_screen(Picture& p, const Font* f, int which) {
     }
 }
 
-bool write_png(const char* path, Picture& p, int rows) {
+bool write_png(const char* path, const Picture& p, int rows) {
     FILE* out = std::fopen(path, "wb");
     if (!out) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -522,7 +560,7 @@ bool write_specimen(const char* path, const std::vector<Built>& built, const Fon
             Picture cell(adv, b.height, background);
             font_draw_glyph_of(fonts[f], cell.px.data(), adv, b.height, 0, -1, white, b.charset[i]);
             enlarge(pic, cell, x, y, s);
-            for (int k = 0; k < b.height * s; ++k) pic.at(x + adv * s + 1, y + k) = cell_gap;
+            for (int k = 0; k < b.height * s; ++k) pic.set(x + adv * s + 1, y + k, cell_gap);
             x += adv * s + gap;
         }
         y += b.height * s + 8;
@@ -548,12 +586,13 @@ bool write_specimen(const char* path, const std::vector<Built>& built, const Fon
 int main(int argc, char** argv) {
     std::string dir = "/usr/share/fonts/truetype/dejavu";
     std::vector<const char*> paths;
+    bool bad = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc) dir = argv[++i];
-        else if (argv[i][0] == '-') paths.clear(), paths.push_back(nullptr), paths.push_back(nullptr), paths.push_back(nullptr);
+        else if (argv[i][0] == '-') bad = true;
         else paths.push_back(argv[i]);
     }
-    if (paths.size() != 2 || !paths[0] || !paths[1]) {
+    if (bad || paths.size() != 2) {
         std::fprintf(stderr, "usage: zt30-fontgen [--fonts DIR] OUTPUT.cpp SPECIMEN.png\n");
         return 2;
     }
