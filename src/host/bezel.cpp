@@ -518,10 +518,11 @@ void host_bezel_icon(uint32_t* out, int size) {
         uint32_t p = bezel_released[y * W + x];
         int fx = x - FRAME_ORIGIN_X, fy = y - FRAME_ORIGIN_Y;
         if (fx >= 0 && fx < FRAME_WIDTH && fy >= 0 && fy < FRAME_HEIGHT) {
-            float horizon = 84 + (fx - 64) * 0.18f;
+            float horizon = 92 + (fx - 64) * 0.27f;
             bool line = std::fabs(fy - horizon) < 2.5f;
-            bool wing = fy >= 76 && fy <= 81 && ((fx >= 30 && fx <= 54) || (fx >= 74 && fx <= 98));
-            p = line ? 0xFFFFFFFF : wing ? 0xFFFFD000 : fy < horizon ? 0xFF2A78D8 : 0xFF8A5424;
+            bool wing = (fy >= 74 && fy <= 80 && ((fx >= 26 && fx <= 54) || (fx >= 74 && fx <= 102))) ||
+                        (fy >= 72 && fy <= 82 && fx >= 59 && fx <= 69);
+            p = wing ? 0xFFFFD000 : line ? 0xFFFFFFFF : fy < horizon ? 0xFF2A78D8 : 0xFF8A5424;
         }
         *r = static_cast<float>(p >> 16 & 0xFF);
         *g = static_cast<float>(p >> 8 & 0xFF);
