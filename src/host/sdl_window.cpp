@@ -1,6 +1,8 @@
 #include "host/sdl_window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <poll.h>
 
 #include <cinttypes>
 #include <cstdio>
@@ -38,17 +40,22 @@ struct SimWindow {
     bool quit;
     int64_t first_present_ns; // for the tick statistics
     int64_t max_late_ns;
+    int x11_fd; // the display connection to wait on, -1 when not on X11
 };
+
+// The tick clock: monotonic and, unlike CLOCK_MONOTONIC, still running while the machine is suspended,
+// so that after a resume the 100 ms and 1 s ticks catch up with the time that passed.
+constexpr clockid_t TICK_CLOCK = CLOCK_BOOTTIME;
 
 int64_t monotonic_ns() {
     timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
+    clock_gettime(TICK_CLOCK, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
 void sleep_until_ns(int64_t t) {
     timespec ts{static_cast<time_t>(t / 1000000000), static_cast<long>(t % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+    while (clock_nanosleep(TICK_CLOCK, TIMER_ABSTIME, &ts, nullptr) != 0) {
     }
 }
 
@@ -124,13 +131,27 @@ void run_due_ticks(SimWindow* w) {
     present(w);
 }
 
-// Sleeps until the next tick is due or an event arrives. The event wait counts whole milliseconds, so
-// it is asked for the whole milliseconds left and the rest is slept precisely: ticks are never late
-// by the rounding.
+// Sleeps until the next tick is due or an event arrives.
+//
+// On X11 the wait is a poll of the display connection with a timeout to the nanosecond. SDL's own
+// event wait is avoided there: it wakes itself by sending an event to the window from a second
+// connection, and when the window has just been closed that event can reach the server after the
+// window is gone, and Xlib ends the process over the error. Elsewhere SDL's wait is used; it counts
+// whole milliseconds, so it is asked for the whole milliseconds left and the rest is slept precisely,
+// and ticks are never late by the rounding.
 void wait_for_work(SimWindow* w) {
+    // Events read from the connection while presenting wait in SDL's queue, not on the connection.
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
     int64_t due = w->start_ns + static_cast<int64_t>(host_sched_next_due(&w->sched)) * NS_PER_MS;
     int64_t left = due - monotonic_ns();
     if (left <= 0) return;
+    if (w->x11_fd >= 0) {
+        pollfd pfd{w->x11_fd, POLLIN, 0};
+        timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+        ppoll(&pfd, 1, &timeout, nullptr);
+        return;
+    }
     if (left >= NS_PER_MS) {
         SDL_Event e;
         if (SDL_WaitEventTimeout(&e, static_cast<int>(left / NS_PER_MS))) handle_event(w, e);
@@ -139,8 +160,22 @@ void wait_for_work(SimWindow* w) {
     sleep_until_ns(due);
 }
 
-// Milliseconds since the process started (to 10 ms), from the kernel's record of its start.
-double ms_since_process_start(int64_t at_monotonic_ns) {
+// The X11 display connection's descriptor, or -1 on another platform.
+int x11_connection(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+        return ConnectionNumber(info.info.x11.display);
+#else
+    (void)window;
+#endif
+    return -1;
+}
+
+// Milliseconds from the process start (to the kernel's 10 ms) to a time on the tick clock, which counts
+// from boot like the start time the kernel keeps for the process.
+double ms_since_process_start(int64_t at_ns) {
     FILE* f = std::fopen("/proc/self/stat", "r");
     if (!f) return -1;
     char buf[1024];
@@ -149,18 +184,13 @@ double ms_since_process_start(int64_t at_monotonic_ns) {
     buf[n] = 0;
     const char* p = std::strrchr(buf, ')');
     if (!p) return -1;
-    // Field 22, start time in clock ticks since boot; the fields after the name start at field 3.
+    // Field 22 is the start time in clock ticks since boot; the fields after the name start at field 3.
     unsigned long long start_ticks = 0;
     for (int field = 3; field <= 22 && p; ++field) {
         p = std::strchr(p + 1, ' ');
         if (p && field == 22) start_ticks = std::strtoull(p + 1, nullptr, 10);
     }
-    timespec boot, mono;
-    clock_gettime(CLOCK_BOOTTIME, &boot);
-    clock_gettime(CLOCK_MONOTONIC, &mono);
-    double boot_ms_then = (boot.tv_sec * 1e3 + boot.tv_nsec / 1e6) -
-                          (mono.tv_sec * 1e3 + mono.tv_nsec / 1e6 - at_monotonic_ns / 1e6);
-    return boot_ms_then - start_ticks * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return at_ns / 1e6 - start_ticks * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
 void print_tick_stats(const SimWindow* w) {
@@ -178,6 +208,8 @@ SimWindow sim;
 } // namespace
 
 int host_sdl_run() {
+    // The artwork is drawn before the window exists, so that the ticks start on time.
+    host_bezel_icon(icon_pixels, ICON_SIZE);
     // A click on the window when it is not focused still presses the button under the pointer.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // The window surface goes to the screen as a plain shared-memory image on X11; the default, an
@@ -204,7 +236,6 @@ int host_sdl_run() {
     host_reset_all();
     host_start();
 
-    host_bezel_icon(icon_pixels, ICON_SIZE);
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_pixels, ICON_SIZE, ICON_SIZE, 32, ICON_SIZE * 4,
                                                            SDL_PIXELFORMAT_ARGB8888);
     if (icon) {
@@ -220,6 +251,7 @@ int host_sdl_run() {
         return 1;
     }
     SDL_SetSurfaceBlendMode(w->picture, SDL_BLENDMODE_NONE);
+    w->x11_fd = x11_connection(w->window);
     SDL_ShowWindow(w->window);
     w->need_full = true;
     present(w);
