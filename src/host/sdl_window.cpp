@@ -47,7 +47,7 @@ struct SimWindow {
 // so that after a resume the 100 ms and 1 s ticks catch up with the time that passed.
 constexpr clockid_t TICK_CLOCK = CLOCK_BOOTTIME;
 
-int64_t monotonic_ns() {
+int64_t tick_clock_ns() {
     timespec ts;
     clock_gettime(TICK_CLOCK, &ts);
     return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
@@ -87,7 +87,7 @@ void present(SimWindow* w) {
     w->shown_pressed = pressed;
     w->shown_frames = host_frames_rendered;
     w->need_full = false;
-    if (w->first_present_ns == 0) w->first_present_ns = monotonic_ns();
+    if (w->first_present_ns == 0) w->first_present_ns = tick_clock_ns();
 }
 
 // Window coordinates to the bezel picture's own, in case the window is not shown at 450 x 550.
@@ -123,7 +123,7 @@ void handle_event(SimWindow* w, const SDL_Event& e) {
 
 // Runs the ticks that are due, then presents what they rendered.
 void run_due_ticks(SimWindow* w) {
-    int64_t now = monotonic_ns() - w->start_ns;
+    int64_t now = tick_clock_ns() - w->start_ns;
     int64_t due = static_cast<int64_t>(host_sched_next_due(&w->sched)) * NS_PER_MS;
     if (now >= due && now - due > w->max_late_ns) w->max_late_ns = now - due;
     host_sched_run(&w->sched, static_cast<uint64_t>(now / NS_PER_MS), MAX_TICK_BACKLOG);
@@ -144,7 +144,7 @@ void wait_for_work(SimWindow* w) {
     SDL_PumpEvents();
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
     int64_t due = w->start_ns + static_cast<int64_t>(host_sched_next_due(&w->sched)) * NS_PER_MS;
-    int64_t left = due - monotonic_ns();
+    int64_t left = due - tick_clock_ns();
     if (left <= 0) return;
     if (w->x11_fd >= 0) {
         pollfd pfd{w->x11_fd, POLLIN, 0};
@@ -194,7 +194,7 @@ double ms_since_process_start(int64_t at_ns) {
 }
 
 void print_tick_stats(const SimWindow* w) {
-    double elapsed = (monotonic_ns() - w->start_ns) / 1e9;
+    double elapsed = (tick_clock_ns() - w->start_ns) / 1e9;
     std::fprintf(stderr,
                  "zt30-sim: %.3f s: %" PRIu64 " ticks of 10 ms (%" PRIu64 " skipped), %" PRIu64
                  " of 100 ms, %" PRIu64 " of 1 s; latest tick %.2f ms late; first frame shown %.0f ms after "
@@ -230,7 +230,7 @@ int host_sdl_run() {
         return 1;
     }
     // Window creation is time zero: each tick first falls due one period later.
-    w->start_ns = monotonic_ns();
+    w->start_ns = tick_clock_ns();
     host_sched_reset(&w->sched);
     host_pointer_reset(&w->pointer);
     host_reset_all();

@@ -121,6 +121,13 @@ grab clock
 [ "$(pixel clock 91 150)" = "#FFFFFF" ] || fail "CLOCK: no bar at column 91"
 [ "$(pixel clock 12 150)" != "#FFFFFF" ] || fail "CLOCK: a bar at column 12"
 
+# Other mouse buttons press nothing.
+xdotool mousemove --window "$WID" 340 220 click 3 click 2 || fail "right and middle clicks"
+sleep 0.3
+grab other_buttons
+[ "$(pixel other_buttons 91 150)" = "#FFFFFF" ] && [ "$(pixel other_buttons 12 150)" != "#FFFFFF" ] ||
+    fail "a right or middle click stepped the page"
+
 # A click on the right soft key: the next page, RUN TIME, with one page before it.
 click 340 220
 sleep 0.3
