@@ -41,7 +41,9 @@ constexpr float DISPLAY_CX = FRAME_ORIGIN_X + FRAME_WIDTH / 2.0f;
 // Light falls from the upper left.
 constexpr float LIGHT_X = -0.53f, LIGHT_Y = -0.85f;
 
-float clampf(float v, float lo, float hi) { return std::min(hi, std::max(lo, v)); }
+float clampf(float v, float lo, float hi) {
+    return std::min(hi, std::max(lo, v));
+}
 float smooth(float t) {
     t = clampf(t, 0, 1);
     return t * t * (3 - 2 * t);
@@ -92,7 +94,9 @@ void shade(int x, int y, float amount) {
     p.b += amount;
 }
 
-float coverage(float d) { return clampf(0.5f - d, 0, 1); }
+float coverage(float d) {
+    return clampf(0.5f - d, 0, 1);
+}
 
 // ---- Lettering: single-stroke capitals, drawn as anti-aliased strokes -----------------------------
 
@@ -109,23 +113,24 @@ constexpr float G_W[] = {0, 0, 1.3f, 6, 2.6f, 1.6f, 3.9f, 6, 5.2f, 0, -2, -2};
 constexpr float G_H[] = {0, 0, 0, 6, -1, -1, 4, 0, 4, 6, -1, -1, 0, 3, 4, 3, -2, -2};
 constexpr float G_L[] = {0, 0, 0, 6, 3.6f, 6, -2, -2};
 constexpr float G_D[] = {0, 0, 2.3f, 0, 4, 1.7f, 4, 4.3f, 2.3f, 6, 0, 6, 0, 0, -2, -2};
-constexpr float G_B[] = {0, 3, 2.9f, 3, 3.7f, 2.2f, 3.7f, 0.8f, 2.9f, 0, 0, 0, 0, 6, 3.1f, 6,
-                         4,  5.1f, 4, 3.9f, 3.1f, 3, -2, -2};
+constexpr float G_B[] = {0, 3, 2.9f, 3, 3.7f, 2.2f, 3.7f, 0.8f, 2.9f, 0, 0,  0,
+                         0, 6, 3.1f, 6, 4,    5.1f, 4,    3.9f, 3.1f, 3, -2, -2};
 constexpr float G_R[] = {0, 6, 0, 0, 3, 0, 4, 1, 4, 2, 3, 3, 0, 3, -1, -1, 2.2f, 3, 4, 6, -2, -2};
 constexpr float G_T[] = {0, 0, 4, 0, -1, -1, 2, 0, 2, 6, -2, -2};
-constexpr float G_O[] = {1.3f, 0, 2.7f, 0, 4, 1.3f, 4, 4.7f, 2.7f, 6, 1.3f, 6, 0, 4.7f, 0, 1.3f, 1.3f, 0, -2, -2};
+constexpr float G_O[] = {1.3f, 0, 2.7f, 0,    4, 1.3f, 4,    4.7f, 2.7f, 6,
+                         1.3f, 6, 0,    4.7f, 0, 1.3f, 1.3f, 0,    -2,   -2};
 constexpr float G_Z[] = {0, 0, 4, 0, 0, 6, 4, 6, -2, -2};
 constexpr float G_DASH[] = {0, 3.3f, 2.6f, 3.3f, -2, -2};
-constexpr float G_3[] = {0.2f, 0, 3.8f, 0, 1.9f, 2.5f, 2.8f, 2.5f, 3.8f, 3.5f, 3.8f, 5,
-                         2.8f, 6, 1, 6, 0, 5.1f, -2, -2};
-constexpr float G_0[] = {1.2f, 0, 2.6f, 0, 3.8f, 1.2f, 3.8f, 4.8f, 2.6f, 6, 1.2f, 6, 0, 4.8f, 0, 1.2f, 1.2f, 0,
-                         -2, -2};
+constexpr float G_3[] = {0.2f, 0, 3.8f, 0, 1.9f, 2.5f, 2.8f, 2.5f, 3.8f, 3.5f,
+                         3.8f, 5, 2.8f, 6, 1,    6,    0,    5.1f, -2,   -2};
+constexpr float G_0[] = {1.2f, 0, 2.6f, 0,    3.8f, 1.2f, 3.8f, 4.8f, 2.6f, 6,
+                         1.2f, 6, 0,    4.8f, 0,    1.2f, 1.2f, 0,    -2,   -2};
 constexpr float G_S[] = {3.9f, 1, 3, 0, 1, 0, 0, 1, 0, 2, 1, 3, 3, 3, 4, 4, 4, 5, 3, 6, 1, 6, 0, 5, -2, -2};
 constexpr float G_A[] = {0, 6, 2, 0, 4, 6, -1, -1, 0.7f, 4, 3.3f, 4, -2, -2};
 
-constexpr Glyph GLYPHS[] = {{'V', 4, G_V}, {'I', 0.8f, G_I}, {'E', 3.6f, G_E}, {'W', 5.2f, G_W},
-                            {'H', 4, G_H}, {'L', 3.6f, G_L},  {'D', 4, G_D},    {'B', 4, G_B},
-                            {'R', 4, G_R}, {'T', 4, G_T},     {'O', 4, G_O},    {'Z', 4, G_Z},
+constexpr Glyph GLYPHS[] = {{'V', 4, G_V},       {'I', 0.8f, G_I}, {'E', 3.6f, G_E}, {'W', 5.2f, G_W},
+                            {'H', 4, G_H},       {'L', 3.6f, G_L}, {'D', 4, G_D},    {'B', 4, G_B},
+                            {'R', 4, G_R},       {'T', 4, G_T},    {'O', 4, G_O},    {'Z', 4, G_Z},
                             {'-', 2.6f, G_DASH}, {'3', 3.8f, G_3}, {'0', 3.8f, G_0}, {'S', 4, G_S},
                             {'A', 4, G_A}};
 
@@ -209,8 +214,10 @@ void draw_body() {
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             float d = sd_round_rect(x + 0.5f - 3, y + 0.5f - 5, BODY_X0, BODY_Y0, BODY_X1, BODY_Y1, BODY_R);
-            if (d > 0) shade(x, y, -26 * std::exp(-d / 5));
-            else shade(x, y, -26);
+            if (d > 0)
+                shade(x, y, -26 * std::exp(-d / 5));
+            else
+                shade(x, y, -26);
         }
     for (int y = 0; y < H; ++y) {
         float t = (y - BODY_Y0) / (BODY_Y1 - BODY_Y0);
@@ -281,7 +288,7 @@ void draw_screw(float cx, float cy, float angle) {
 
 void draw_display_window() {
     const float ox0 = 158, oy0 = 100, ox1 = 300, oy1 = 273, orr = 6; // opening in the face
-    const float mx0 = 162, my0 = 104, mx1 = 296, my1 = 270;         // black border of the glass
+    const float mx0 = 162, my0 = 104, mx1 = 296, my1 = 270;          // black border of the glass
     for (int y = static_cast<int>(oy0) - 5; y < static_cast<int>(oy1) + 5; ++y)
         for (int x = static_cast<int>(ox0) - 5; x < static_cast<int>(ox1) + 5; ++x) {
             float px = x + 0.5f, py = y + 0.5f;
@@ -555,7 +562,8 @@ void host_bezel_icon(uint32_t* out, int size) {
             uint32_t color = 0;
             if (sum_a > 0)
                 color = static_cast<uint32_t>(sum_r / sum_a + 0.5f) << 16 |
-                        static_cast<uint32_t>(sum_g / sum_a + 0.5f) << 8 | static_cast<uint32_t>(sum_b / sum_a + 0.5f);
+                        static_cast<uint32_t>(sum_g / sum_a + 0.5f) << 8 |
+                        static_cast<uint32_t>(sum_b / sum_a + 0.5f);
             out[j * size + i] = alpha << 24 | color;
         }
 }

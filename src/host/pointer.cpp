@@ -2,7 +2,9 @@
 
 #include "host/host.h"
 
-void host_pointer_reset(HostPointerQueue* q) { *q = HostPointerQueue{}; }
+void host_pointer_reset(HostPointerQueue* q) {
+    *q = HostPointerQueue{};
+}
 
 namespace {
 

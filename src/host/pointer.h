@@ -14,8 +14,8 @@ struct HostPointerEvent {
 struct HostPointerQueue {
     HostPointerEvent events[HOST_POINTER_QUEUE_SIZE];
     int head, count;
-    bool applied_any;     // an event has reached host_hit_test
-    uint64_t applied_at;  // 10 ms tick count when the last one did
+    bool applied_any;    // an event has reached host_hit_test
+    uint64_t applied_at; // 10 ms tick count when the last one did
 };
 
 void host_pointer_reset(HostPointerQueue* q);

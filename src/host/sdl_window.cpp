@@ -34,9 +34,9 @@ struct SimWindow {
     int64_t start_ns;     // window creation: time zero of the ticks
     HostScheduler sched;
     HostPointerQueue pointer;
-    uint32_t shown_pressed;   // pressed controls in the picture on the screen
-    uint64_t shown_frames;    // host_frames_rendered when last presented
-    bool need_full;           // the whole picture must go to the screen (first time, exposed)
+    uint32_t shown_pressed; // pressed controls in the picture on the screen
+    uint64_t shown_frames;  // host_frames_rendered when last presented
+    bool need_full;         // the whole picture must go to the screen (first time, exposed)
     bool quit;
     int64_t first_present_ns; // for the tick statistics
     int64_t max_late_ns;
@@ -102,7 +102,9 @@ void to_picture(SimWindow* w, int* x, int* y) {
 
 void handle_event(SimWindow* w, const SDL_Event& e) {
     switch (e.type) {
-    case SDL_QUIT: w->quit = true; break;
+    case SDL_QUIT:
+        w->quit = true;
+        break;
     case SDL_WINDOWEVENT:
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) w->quit = true;
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED || e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
@@ -117,7 +119,8 @@ void handle_event(SimWindow* w, const SDL_Event& e) {
             host_pointer_push(&w->pointer, e.type == SDL_MOUSEBUTTONDOWN, x, y, w->sched.tick_count);
         }
         break;
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -236,8 +239,8 @@ int host_sdl_run() {
     host_reset_all();
     host_start();
 
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_pixels, ICON_SIZE, ICON_SIZE, 32, ICON_SIZE * 4,
-                                                           SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_pixels, ICON_SIZE, ICON_SIZE, 32,
+                                                           ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
     if (icon) {
         SDL_SetWindowIcon(w->window, icon);
         SDL_FreeSurface(icon);

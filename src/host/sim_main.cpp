@@ -5,7 +5,8 @@
 
 int main(int argc, char** argv) {
     if (argc > 1) {
-        std::fprintf(stderr, "zt30-sim: unexpected argument '%s' (the simulator takes no options)\n", argv[1]);
+        std::fprintf(stderr, "zt30-sim: unexpected argument '%s' (the simulator takes no options)\n",
+                     argv[1]);
         return 2;
     }
     return host_sdl_run();

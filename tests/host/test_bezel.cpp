@@ -20,7 +20,9 @@ constexpr Region RIGHT{"right", 321, 201, 359, 239};
 constexpr Region BOTH{"BOTH", 201, 276, 259, 324};
 constexpr Region REGIONS[] = {VIEW, LEFT, RIGHT, BOTH};
 
-int luma(uint32_t p) { return static_cast<int>(((p >> 16 & 255) * 3 + (p >> 8 & 255) * 6 + (p & 255)) / 10); }
+int luma(uint32_t p) {
+    return static_cast<int>(((p >> 16 & 255) * 3 + (p >> 8 & 255) * 6 + (p & 255)) / 10);
+}
 
 class Bezel : public ::testing::Test {
   protected:
@@ -59,7 +61,7 @@ TEST_F(Bezel, EachControlFillsExactlyItsMouseRegion) {
         // ... and what a click on the pictured control hits is that control.
         host_reset_all();
         host_hit_test(true, mx, my);
-        uint32_t expected = r.x0 == BOTH.x0   ? BEZEL_PRESSED_LEFT | BEZEL_PRESSED_RIGHT | BEZEL_PRESSED_BOTH
+        uint32_t expected = r.x0 == BOTH.x0    ? BEZEL_PRESSED_LEFT | BEZEL_PRESSED_RIGHT | BEZEL_PRESSED_BOTH
                             : r.x0 == RIGHT.x0 ? BEZEL_PRESSED_RIGHT
                             : r.y0 == VIEW.y0  ? BEZEL_PRESSED_VIEW
                                                : BEZEL_PRESSED_LEFT;
