@@ -223,6 +223,15 @@ int host_sdl_run() {
         std::fprintf(stderr, "zt30-sim: cannot open a window: %s\n", SDL_GetError());
         return 1;
     }
+    // Without a display SDL falls back to drawing off screen, where nobody would see the window.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !(asked && std::strcmp(asked, driver) == 0)) {
+        std::fprintf(stderr, "zt30-sim: cannot open a window: no display (is DISPLAY set?)\n");
+        SDL_Quit();
+        return 1;
+    }
     SimWindow* w = &sim;
     *w = SimWindow{};
     w->window = SDL_CreateWindow(WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, BEZEL_WIDTH,

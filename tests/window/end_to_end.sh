@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The simulator in a real window on a private X server: its title, client size and icon, the splash at
 # start, a click that steps the page, the pressed look of a held key, the brightness overlay after a
-# 1.2 s hold, a click in the overlay, and closing the window with exit code 0.
+# 1.2 s hold, a click in the overlay, and closing the window with exit code 0; before that, the
+# failures without a display and with an argument.
 # Usage: end_to_end.sh ZT30-SIM ZT30-XCLOSE SCRATCH-DIR
 set -u
 SIM=$1
@@ -29,6 +30,15 @@ fail() {
 }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# No options, and no window without a display: a one-line reason and a failure code, never a hang.
+timeout 10 "$SIM" --help >args.log 2>&1
+rc=$?
+[ "$rc" -eq 2 ] && grep -q "takes no options" args.log || fail "an argument gave exit code $rc: $(cat args.log)"
+env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$SIM" >nodisplay.log 2>&1
+rc=$?
+[ "$rc" -eq 1 ] && grep -q "^zt30-sim: cannot open a window" nodisplay.log ||
+    fail "without a display: exit code $rc: $(cat nodisplay.log)"
 
 # A server of our own on whatever display number is free, so parallel runs do not meet.
 exec 5>display.log
