@@ -273,8 +273,8 @@ void draw_screw(float cx, float cy, float angle) {
             float nz = std::sqrt(std::max(0.0f, 1 - nx * nx - ny * ny));
             const float lx = -0.45f, ly = -0.62f, lz = 0.64f;
             float diffuse = std::max(0.0f, nx * lx + ny * ly + nz * lz);
-            float spec = std::pow(std::max(0.0f, 2 * diffuse * nz - lz), 18.0f);
-            float v = 52 + 95 * diffuse + 80 * spec + 2 * grain(x * 3, y * 5);
+            float shine = std::pow(std::max(0.0f, 2 * diffuse * nz - lz), 18.0f);
+            float v = 52 + 95 * diffuse + 80 * shine + 2 * grain(x * 3, y * 5);
             // Cross recess, turned as the screw happened to be tightened.
             float c = std::cos(angle), s = std::sin(angle);
             float u = dx * c + dy * s, w = -dx * s + dy * c;
