@@ -1,6 +1,7 @@
 #include "core/page.h"
 
 #include "core/buttons.h"
+#include "gfx/colors.h"
 #include "gfx/fmt.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
@@ -20,10 +21,6 @@ int32_t brightness_manual = 0;
 
 namespace {
 
-constexpr uint32_t WHITE = 0xFFFFFFFF;
-constexpr uint32_t GREY_TEXT = 0xFF707070;
-constexpr uint32_t LIGHT_CYAN = 0xFF60F0F0;
-constexpr uint32_t GREEN = 0xFF00B000;
 constexpr uint32_t ALERT_GREY = 0xFFC0C0C0;
 constexpr uint32_t BLACK_TEXT = 0xFF000000;
 
@@ -50,7 +47,7 @@ void draw_screen(uint32_t* frame) {
     }
 }
 
-void bar(uint32_t* frame, int x) { gfx_fill_rect(frame, x, 145, x + 2, 156, WHITE); }
+void bar(uint32_t* frame, int x) { gfx_fill_rect(frame, x, 145, x + 2, 156, COLOR_WHITE); }
 
 // One timer's alert from its expired flag: raised once per expiry, dropped when the flag clears.
 void latch_alert(int32_t expired, uint32_t visual_bit, int32_t& alert, int32_t& latch) {
@@ -80,10 +77,10 @@ bool page_draw_splash(uint32_t* frame) {
         uint32_t p = SPLASH_IMAGE[i];
         frame[i] = 0xFF000000u | (p & 0x0F00u) << 12 | (p & 0x00F0u) << 8 | (p & 0x000Fu) << 4;
     }
-    font_draw_text_centered(frame, 1, 64, 100, GREY_TEXT, "ZT-30-S");
-    font_draw_text_centered(frame, 0, 64, 143, GREY_TEXT, "1.8");
-    if (device_settings.demo_mode == DEMO_1) font_draw_text_centered(frame, 0, 10, 10, LIGHT_CYAN, "D1");
-    else if (device_settings.demo_mode == DEMO_2) font_draw_text_centered(frame, 0, 10, 10, LIGHT_CYAN, "D2");
+    font_draw_text_centered(frame, 1, 64, 100, COLOR_SECONDARY, "ZT-30-S");
+    font_draw_text_centered(frame, 0, 64, 143, COLOR_SECONDARY, "1.8");
+    if (device_settings.demo_mode == DEMO_1) font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D1");
+    else if (device_settings.demo_mode == DEMO_2) font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D2");
     return --splash_countdown == 0;
 }
 
@@ -92,11 +89,11 @@ void page_draw_softkeys(uint32_t* frame) {
     uint32_t mask = device_settings.page_enable_mask;
     if (p >= 1) {
         gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_LEFT.data, MASK_ARROW_LEFT.width,
-                      MASK_ARROW_LEFT.height, 2, 143, WHITE);
+                      MASK_ARROW_LEFT.height, 2, 143, COLOR_WHITE);
     }
     if (p <= 9) {
         gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_RIGHT.data, MASK_ARROW_RIGHT.width,
-                      MASK_ARROW_RIGHT.height, 119, 143, WHITE);
+                      MASK_ARROW_RIGHT.height, 119, 143, COLOR_WHITE);
     }
     int x = 12;
     for (int32_t q = 1; q <= p - 1; ++q) {
@@ -143,17 +140,17 @@ void page_draw_brightness(uint32_t* frame) {
     char* cursor = text;
     fmt_append_int(brightness_percent, &cursor);
     *cursor = '\0';
-    font_draw_text_centered(frame, 3, 64, 60, WHITE, text);
-    gfx_fill_rect(frame, 20, 80, 20 + brightness_percent, 95, WHITE);
+    font_draw_text_centered(frame, 3, 64, 60, COLOR_WHITE, text);
+    gfx_fill_rect(frame, 20, 80, 20 + brightness_percent, 95, COLOR_WHITE);
     gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_UP.data, MASK_ARROW_UP.width, MASK_ARROW_UP.height,
-                  3, 40, WHITE);
+                  3, 40, COLOR_WHITE);
     gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_DOWN.data, MASK_ARROW_DOWN.width,
-                  MASK_ARROW_DOWN.height, 3, 115, WHITE);
-    font_draw_text_vertical(frame, 122, 100, LIGHT_CYAN, "OK");
+                  MASK_ARROW_DOWN.height, 3, 115, COLOR_WHITE);
+    font_draw_text_vertical(frame, 122, 100, COLOR_LABEL, "OK");
     bool manual = brightness_manual == 1;
-    font_draw_text_centered(frame, 0, 64, 10, GREEN, manual ? "MANUAL" : "AUTO");
-    font_draw_text_centered(frame, 0, 64, 25, GREEN, "BRIGHTNESS");
-    font_draw_text_centered(frame, 0, 64, 150, GREY_TEXT, manual ? "SET AUTO" : "SET MANUAL");
+    font_draw_text_centered(frame, 0, 64, 10, COLOR_TITLE, manual ? "MANUAL" : "AUTO");
+    font_draw_text_centered(frame, 0, 64, 25, COLOR_TITLE, "BRIGHTNESS");
+    font_draw_text_centered(frame, 0, 64, 150, COLOR_SECONDARY, manual ? "SET AUTO" : "SET MANUAL");
 }
 
 void page_reset() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/flight.h"
+#include "gfx/colors.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
@@ -13,18 +14,15 @@ float aoa_filtered = 0.0f;
 
 namespace {
 
-constexpr uint32_t TITLE_COLOR = 0xFF60F0F0;
-constexpr uint32_t BASE_COLOR = 0xFF00FFFF;
 constexpr uint32_t DASH_COLOR = 0xFF101010;
-constexpr uint32_t CAGE_COLOR = 0xFF00FFFF;
 constexpr uint32_t BALL_COLOR = 0x40404040;
 constexpr float BALL_SCALE = 1.1f;
 constexpr float SLIP_LIMIT = 7.0f;
 
 uint32_t segment_color(int i) {
-    if (i <= 6) return 0xFF00FF00;
-    if (i <= 8) return 0xFFFFFF00;
-    return 0xFFFF0000;
+    if (i <= 6) return COLOR_BRIGHT_GREEN;
+    if (i <= 8) return COLOR_YELLOW;
+    return COLOR_RED;
 }
 
 } // namespace
@@ -55,10 +53,10 @@ void page_draw_aoa_bar(uint32_t* frame, int32_t x, int32_t y, int32_t w, bool ti
     v = std::min(v, 1.0f);
 
     font_draw_text_centered(frame, 0, x + w / 2 - (title_shift ? 4 : 0), y - (title_shift ? 66 : 68),
-                            TITLE_COLOR, "AoA");
+                            COLOR_LABEL, "AoA");
     int lit = static_cast<int>(std::max(0.0f, v) * 10.0f);
 
-    gfx_fill_rect(frame, x - 3, y - 2, x + w + 3, y + 2, BASE_COLOR);
+    gfx_fill_rect(frame, x - 3, y - 2, x + w + 3, y + 2, COLOR_CYAN);
     for (int i = 1; i <= 10; ++i) {
         int b = y - 4 - 5 * (i - 1);
         if (i <= lit) {
@@ -76,7 +74,7 @@ void page_draw_slip_indicator(uint32_t* frame, float slip, int32_t dy) {
     std::fill(ball, ball + BALL_IMAGE_SIZE * BALL_IMAGE_SIZE, 0x00000000u);
     gfx_draw_mask(ball, BALL_IMAGE_SIZE, BALL_IMAGE_SIZE, MASK_BALL.data, 20, 20, 0, 0, BALL_COLOR);
 
-    gfx_fill_rect(frame, 15, 111 + dy, 113, 130 + dy, 0x00000000);
+    gfx_fill_rect(frame, 15, 111 + dy, 113, 130 + dy, COLOR_BLACK);
 
     float limited = std::min(SLIP_LIMIT, std::max(-SLIP_LIMIT, slip));
     float cx = limited * 6.0f + 64.0f - 10.0f + 2.0f;
@@ -88,8 +86,8 @@ void page_draw_slip_indicator(uint32_t* frame, float slip, int32_t dy) {
     const struct {
         float x;
         uint32_t color;
-    } cage[] = {{53, CAGE_COLOR}, {54, CAGE_COLOR}, {55, 0x00000000},
-                {74, CAGE_COLOR}, {75, CAGE_COLOR}, {76, 0x00000000}};
+    } cage[] = {{53, COLOR_CYAN}, {54, COLOR_CYAN}, {55, COLOR_BLACK},
+                {74, COLOR_CYAN}, {75, COLOR_CYAN}, {76, COLOR_BLACK}};
     for (const auto& c : cage)
         gfx_draw_line(frame, FRAME_WIDTH, FRAME_HEIGHT, c.x, static_cast<float>(114 + dy), c.x,
                       static_cast<float>(127 + dy), c.color);

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "gfx/colors.h"
+
 struct DeviceSettings {
     uint32_t page_enable_mask;
     uint32_t audio_alert_mask;
@@ -46,5 +48,5 @@ void setup_settings_reset();
 
 // Background of pages and overlays: dark blue with BLUE BG, else black.
 inline uint32_t setup_background_color() {
-    return (device_settings.option_flags & OPTION_BLUE_BG) ? 0xFF000090u : 0x00000000u;
+    return (device_settings.option_flags & OPTION_BLUE_BG) ? COLOR_BLUE_BG : COLOR_BLACK;
 }
