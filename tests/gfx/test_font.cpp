@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "gfx/font.h"
@@ -70,7 +71,8 @@ int draw_run(Canvas& c, int font, int x, int y, uint32_t color, const char* text
 
 } // namespace
 
-TEST(FontData, MatchesTheTable) {
+// Each glyph is also drawn: it returns its advance and has ink, all of it inside its box.
+TEST(FontData, MatchesTheTableAndGlyphsStayInTheirBoxes) {
     for (int f = 0; f < FONT_COUNT; ++f) {
         SCOPED_TRACE("font " + std::to_string(f));
         const Font& font = FONT_TABLE[f];
@@ -81,31 +83,17 @@ TEST(FontData, MatchesTheTable) {
         ASSERT_EQ(e.advances.size(), e.charset.size());
         EXPECT_EQ(font.starts[0], 0);
         for (size_t i = 0; i < e.charset.size(); ++i) {
-            EXPECT_EQ(font.starts[i + 1] - font.starts[i], e.advances[i]) << "'" << e.charset[i] << "'";
-            EXPECT_EQ(font_advance(font, e.charset[i]), e.advances[i]);
+            SCOPED_TRACE(std::string("'") + e.charset[i] + "'");
+            EXPECT_EQ(font.starts[i + 1] - font.starts[i], e.advances[i]);
+            Canvas c(48, 70);
+            EXPECT_EQ(font_draw_glyph(c.px.data(), c.w, c.h, f, 5, 3, 0xFFFFFFFF, e.charset[i]), e.advances[i]);
+            Box b = changed(c, 0);
+            EXPECT_GT(b.count, 0);
+            EXPECT_TRUE(b.x0 >= 5 && b.x1 < 5 + e.advances[i] && b.y0 >= 4 && b.y1 <= 3 + e.height);
         }
-        EXPECT_LE(font.starts[e.charset.size()], font.atlas_width);
     }
     // The two text fonts hold the same set, kept once.
     EXPECT_EQ(FONT_TABLE[0].charset, FONT_TABLE[1].charset);
-    // The stated totals: the advances of fonts 0 and 2 leave spare atlas columns.
-    EXPECT_EQ(FONT_TABLE[0].starts[94], 587);
-    EXPECT_EQ(FONT_TABLE[2].starts[22], 210);
-}
-
-TEST(FontData, EveryGlyphHasInkAndTheSpareColumnsAreBlank) {
-    for (int f = 0; f < FONT_COUNT; ++f) {
-        const Font& font = FONT_TABLE[f];
-        const int count = static_cast<int>(std::strlen(font.charset));
-        for (int i = 0; i < count; ++i) {
-            int ink = 0;
-            for (int c = font.starts[i]; c < font.starts[i + 1]; ++c)
-                for (int r = 0; r < font.height; ++r) ink += nibble(font, c, r) != 0;
-            EXPECT_GT(ink, 0) << "font " << f << " '" << font.charset[i] << "'";
-        }
-        for (int c = font.starts[count]; c < font.atlas_width; ++c)
-            for (int r = 0; r < font.height; ++r) EXPECT_EQ(nibble(font, c, r), 0) << "font " << f;
-    }
 }
 
 // The baseline is the lowest row with ink of at least half strength: the faint edge of a round digit's
@@ -151,41 +139,26 @@ TEST(FontGlyph, ReadsTheAtlasLayoutExactly) {
     EXPECT_EQ(d.at(6, 1), level(10));
     EXPECT_EQ(d.at(6, 2), level(6));
     EXPECT_EQ(changed(d, 0).count, 5);
-}
-
-TEST(FontGlyph, StaysInsideItsBoxAndReturnsItsAdvance) {
-    for (int f = 0; f < FONT_COUNT; ++f) {
-        const Font& font = FONT_TABLE[f];
-        for (const char* p = font.charset; *p; ++p) {
-            Canvas c(48, 70);
-            int adv = font_draw_glyph(c.px.data(), c.w, c.h, f, 5, 3, 0xFFFFFFFF, *p);
-            EXPECT_EQ(adv, font_advance(font, *p));
-            Box b = changed(c, 0);
-            ASSERT_GT(b.count, 0) << "font " << f << " '" << *p << "'";
-            EXPECT_GE(b.x0, 5);
-            EXPECT_LE(b.x1, 5 + adv - 1);
-            EXPECT_GE(b.y0, 4);
-            EXPECT_LE(b.y1, 3 + font.height);
-        }
-    }
+    // Not idempotent: drawn again, the strongest pixel goes from 240 to 254.
+    font_draw_glyph_of(font, d.px.data(), d.w, d.h, 0, 0, 0xFFFFFFFF, 'a');
+    EXPECT_EQ(d.at(0, 1), 0xFEFEFEFEu);
 }
 
 TEST(FontGlyph, MissingCharactersAdvanceSevenAndDrawNothing) {
-    struct Case {
-        int font;
-        char ch;
-    } cases[] = {{0, ' '}, {1, ' '}, {2, ' '}, {3, ' '}, {4, ' '}, {5, ' '}, {2, 'A'}, {5, 'x'},
-                 {5, ':'}, {3, 't'}, {0, '\t'}, {1, static_cast<char>(0xB0)}};
-    for (const Case& k : cases) {
-        Canvas c(128, 160, 0xFF123456);
-        EXPECT_EQ(font_draw_glyph(c.px.data(), c.w, c.h, k.font, 10, 10, 0xFFFFFFFF, k.ch), 7);
-        EXPECT_EQ(changed(c, 0xFF123456).count, 0);
-    }
-    EXPECT_EQ(font_text_width(2, "A1"), 7 + 11);
-    EXPECT_EQ(font_text_width(5, "x"), 7);
     for (int f = 0; f < FONT_COUNT; ++f) {
         EXPECT_EQ(font_text_width(f, " "), 7);
         EXPECT_EQ(font_text_width(f, ""), 0);
+    }
+    EXPECT_EQ(font_text_width(2, "A1"), 7 + 11);
+    // 't' is in font 2 but not 3; a byte above 0x7F matches nothing.
+    const struct {
+        int font;
+        char ch;
+    } cases[] = {{0, ' '}, {4, ' '}, {2, 'A'}, {5, 'x'}, {5, ':'}, {3, 't'}, {0, '\t'}, {1, '\xB0'}};
+    for (const auto& k : cases) {
+        Canvas c(128, 160, 0xFF123456);
+        EXPECT_EQ(font_draw_glyph(c.px.data(), c.w, c.h, k.font, 10, 10, 0xFFFFFFFF, k.ch), 7);
+        EXPECT_EQ(changed(c, 0xFF123456).count, 0);
     }
 }
 
@@ -194,69 +167,32 @@ TEST(FontGlyph, MissingCharactersAdvanceSevenAndDrawNothing) {
 TEST(FontGlyph, ClipsAtEveryEdgePixelByPixel) {
     const int W = 18, H = 18, M = 60;
     const uint32_t guard = 0xDEADBEEF, bg = 0xFF000090;
-    struct Case {
-        int font;
-        char ch;
-    } glyphs[] = {{0, 'W'}, {0, 'g'}, {1, '@'}, {3, '8'}, {4, '0'}, {5, '5'}};
-    for (const Case& g : glyphs) {
-        const int height = FONT_TABLE[g.font].height, adv = font_advance(FONT_TABLE[g.font], g.ch);
+    const std::pair<int, char> glyphs[] = {{0, 'W'}, {0, 'g'}, {1, '@'}, {3, '8'}, {4, '0'}, {5, '5'}};
+    for (const auto& [font, ch] : glyphs) {
+        const int height = FONT_TABLE[font].height, adv = font_advance(FONT_TABLE[font], ch);
         for (int x = -adv - 1; x <= W + 1; ++x)
             for (int y = -height - 2; y <= H + 1; y += (y > -4 && y < H - height) ? 5 : 1) {
                 Canvas big(W + 2 * M, H + 2 * M, bg);
-                font_draw_glyph(big.px.data(), big.w, big.h, g.font, x + M, y + M, 0xFFFFFF00, g.ch);
+                font_draw_glyph(big.px.data(), big.w, big.h, font, x + M, y + M, 0xFFFFFF00, ch);
                 // The small array sits between two guard zones of the same memory block.
                 std::vector<uint32_t> mem(W * H + 2 * W, guard);
                 std::fill(mem.begin() + W, mem.begin() + W + W * H, bg);
                 uint32_t* small = mem.data() + W;
-                ASSERT_EQ(font_draw_glyph(small, W, H, g.font, x, y, 0xFFFFFF00, g.ch), adv);
-                for (int i = 0; i < W; ++i) {
-                    ASSERT_EQ(mem[i], guard);
-                    ASSERT_EQ(mem[W + W * H + i], guard);
-                }
+                ASSERT_EQ(font_draw_glyph(small, W, H, font, x, y, 0xFFFFFF00, ch), adv);
+                for (int i = 0; i < W; ++i) ASSERT_TRUE(mem[i] == guard && mem[W + W * H + i] == guard);
                 for (int py = 0; py < H; ++py)
                     for (int px = 0; px < W; ++px)
                         ASSERT_EQ(small[gfx_index(px, py, W, H)], big.at(px + M, py + M))
-                            << "font " << g.font << " '" << g.ch << "' at (" << x << ", " << y << ") pixel ("
-                            << px << ", " << py << ")";
+                            << "font " << font << " '" << ch << "' at (" << x << ", " << y << ") pixel (" << px
+                            << ", " << py << ")";
             }
     }
-}
-
-TEST(FontGlyph, FarOffPensDrawNothing) {
+    // Pens at the ends of the integer range must not overflow into the array.
     Canvas c(128, 160);
     EXPECT_EQ(font_draw_glyph(c.px.data(), c.w, c.h, 5, INT32_MAX - 3, 10, 0xFFFFFFFF, '8'), 31);
     EXPECT_EQ(font_draw_glyph(c.px.data(), c.w, c.h, 5, INT32_MIN, INT32_MIN, 0xFFFFFFFF, '8'), 31);
     EXPECT_EQ(font_draw_glyph(c.px.data(), c.w, c.h, 5, 10, INT32_MAX - 3, 0xFFFFFFFF, '8'), 31);
     EXPECT_EQ(changed(c, 0).count, 0);
-}
-
-TEST(FontGlyph, BlendingIsNotIdempotent) {
-    // The strongest pixels of a glyph (intensity 15) cover 240/255 each time they are drawn.
-    const Font& font = FONT_TABLE[0];
-    int i = font_glyph_index(font, 'H'), sc = -1, sr = -1;
-    for (int c = font.starts[i]; c < font.starts[i + 1] && sc < 0; ++c)
-        for (int r = 0; r < font.height && sc < 0; ++r)
-            if (nibble(font, c, r) == 15) sc = c, sr = r;
-    ASSERT_GE(sc, 0) << "font 0 'H' has no full-intensity pixel";
-    const int x = 20 + sc - font.starts[i], y = 30 + font.height - sr;
-    FrameBuffer f{};
-    font_draw_glyph(f.pixels, FRAME_WIDTH, FRAME_HEIGHT, 0, 20, 30, 0xFFFFFFFF, 'H');
-    EXPECT_EQ(f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)], 0xF0F0F0F0u);
-    font_draw_glyph(f.pixels, FRAME_WIDTH, FRAME_HEIGHT, 0, 20, 30, 0xFFFFFFFF, 'H');
-    EXPECT_EQ(f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)], 0xFEFEFEFEu);
-}
-
-TEST(FontLayout, CentredClockTimeInFont4) {
-    EXPECT_EQ(font_text_width(4, "12:30"), 68);
-    Canvas c(128, 160), ref(128, 160);
-    font_draw_text_centered(c.px.data(), 4, 64, 80, 0xFFFFFFFF, "12:30");
-    EXPECT_EQ(draw_run(ref, 4, 30, 66, 0xFFFFFFFF, "12:30"), 98);
-    EXPECT_EQ(c.px, ref.px);
-    Box b = changed(c, 0);
-    EXPECT_GE(b.x0, 30);
-    EXPECT_LE(b.x1, 97);
-    EXPECT_GE(b.y0, 67);
-    EXPECT_LE(b.y1, 95);
 }
 
 TEST(FontLayout, CentredPenTruncatesHalves) {
@@ -265,48 +201,30 @@ TEST(FontLayout, CentredPenTruncatesHalves) {
         const char* text;
         int pen_x, pen_y;
     } cases[] = {
-        {0, 64, 8, "G Load", 43, 1},       // 9 + 7 (space) + 7 + 7 + 6 + 7 = 43
-        {1, 20, 125, "-1.5", 9, 116},      // 5 + 7 + 3 + 8 = 23
-        {0, 3, 150, "AI", -3, 143},        // 9 + 4 = 13, so the pen starts left of the frame
-        {5, 59, 60, "+1.0", 16, 35},       // 17 + 31 + 7 + 31 = 86
+        {4, 64, 80, "12:30", 30, 66},        // 15 + 15 + 8 + 15 + 15 = 68: glyph rows 67..95
+        {0, 64, 8, "G Load", 43, 1},         // 9 + 7 (space) + 7 + 7 + 6 + 7 = 43
+        {1, 20, 125, "-1.5", 9, 116},        // 5 + 7 + 3 + 8 = 23
+        {0, 3, 150, "AI", -3, 143},          // 9 + 4 = 13, so the pen starts left of the frame
+        {5, 59, 60, "+1.0", 16, 35},         // 17 + 31 + 7 + 31 = 86
         {2, 64, 112, "-ALIGNING-", 29, 102}, // 7 + 8 missing letters x 7 + 7 = 70
+        {3, 64, 80, "", 64, 69},             // nothing to draw
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.text);
         Canvas c(128, 160, 0xFF000090), ref(128, 160, 0xFF000090);
         font_draw_text_centered(c.px.data(), k.font, k.cx, k.cy, 0xFF60F0F0, k.text);
-        const int total = font_text_width(k.font, k.text);
-        EXPECT_EQ(k.cx - total / 2, k.pen_x) << "width " << total;
         draw_run(ref, k.font, k.pen_x, k.pen_y, 0xFF60F0F0, k.text);
         EXPECT_EQ(c.px, ref.px);
     }
-    // Font 0 text centred on cy covers rows cy - 6 .. cy + 7 at most; font 1 rows cy - 8 .. cy + 9.
-    Canvas c(128, 160);
-    font_draw_text_centered(c.px.data(), 0, 64, 80, 0xFFFFFFFF, "Wg|}[");
-    Box b = changed(c, 0);
-    EXPECT_GE(b.y0, 74);
-    EXPECT_LE(b.y1, 87);
-    Canvas d(128, 160);
-    font_draw_text_centered(d.px.data(), 1, 64, 80, 0xFFFFFFFF, "Wg|}[");
-    b = changed(d, 0);
-    EXPECT_GE(b.y0, 72);
-    EXPECT_LE(b.y1, 89);
-    // Nothing to draw, nothing drawn.
-    Canvas e(128, 160, 7);
-    font_draw_text_centered(e.px.data(), 3, 64, 80, 0xFFFFFFFF, "");
-    EXPECT_EQ(changed(e, 7).count, 0);
 }
 
 TEST(FontLayout, RightAlignedEndsAtColumn42InWhiteFont0) {
-    const char* labels[] = {"+3", "+2", "+1", "+0", "-15", "W"};
-    for (const char* text : labels) {
+    for (const char* text : {"+3", "+2", "+1", "+0", "-15", "W"}) {
         Canvas c(128, 160), ref(128, 160);
         font_draw_text_right(c.px.data(), 55, text);
         EXPECT_EQ(draw_run(ref, 0, 42 - font_text_width(0, text), 55, 0xFFFFFFFF, text), 42);
         EXPECT_EQ(c.px, ref.px) << text;
-        EXPECT_LE(changed(c, 0).x1, 41);
     }
-    EXPECT_EQ(font_text_width(0, "+3"), 12);
 }
 
 TEST(FontLayout, VerticalStacksCentredCharacters14RowsApart) {
@@ -324,9 +242,4 @@ TEST(FontLayout, VerticalStacksCentredCharacters14RowsApart) {
     font_draw_glyph(dref.px.data(), 128, 160, 0, 7 - 4 / 2, 148, 0xFFFFFFFF, 'I');
     font_draw_glyph(dref.px.data(), 128, 160, 0, 7 - 6 / 2, 162, 0xFFFFFFFF, 'y');
     EXPECT_EQ(d.px, dref.px);
-    Box b = changed(d, 0);
-    EXPECT_GE(b.y0, 121);
-    // The space's line, rows 135..148, stays empty.
-    for (int y = 135; y <= 148; ++y)
-        for (int x = 0; x < 128; ++x) ASSERT_EQ(d.at(x, y), 0u) << x << "," << y;
 }

@@ -95,44 +95,23 @@ TEST_F(Bezel, FrameLandsInTheDisplayWindowTopRowFirst) {
     EXPECT_EQ(at(292, 266), 0xFF00FF00u);
     EXPECT_EQ(at(170, 110), 0xFF000000u);
     EXPECT_EQ(at(200, 200), 0xFF123456u);
-    // The pixels around the display are bezel, not frame.
-    for (int x = 164; x <= 293; ++x) {
-        EXPECT_NE(at(x, 106), 0xFF123456u) << x;
-        EXPECT_NE(at(x, 267), 0xFF123456u) << x;
-    }
-    for (int y = 106; y <= 267; ++y) {
-        EXPECT_NE(at(164, y), 0xFF123456u) << y;
-        EXPECT_NE(at(293, y), 0xFF123456u) << y;
-    }
     // Every pixel of the picture is opaque.
     for (uint32_t p : pic) ASSERT_EQ(p >> 24, 0xFFu);
 }
 
+// Every combination of the three lines; the BOTH pad goes in with the two soft keys.
 TEST_F(Bezel, ButtonsLookPressedWhileTheirLinesAreSet) {
     const std::vector<uint32_t> released = compose();
-    struct Case {
-        int32_t view, left, right;
-        bool view_pressed, left_pressed, right_pressed, both_pressed;
-    };
-    const Case cases[] = {
-        {1, 0, 0, true, false, false, false},
-        {0, 1, 0, false, true, false, false},
-        {0, 0, 1, false, false, true, false},
-        {0, 1, 1, false, true, true, true}, // both soft-key lines: the BOTH pad too
-        {1, 1, 1, true, true, true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.view << c.left << c.right);
-        view_button_down = c.view;
-        left_button_down = c.left;
-        right_button_down = c.right;
+    for (int lines = 1; lines < 8; ++lines) {
+        SCOPED_TRACE(lines);
+        view_button_down = lines & 1, left_button_down = lines >> 1 & 1, right_button_down = lines >> 2 & 1;
         const std::vector<uint32_t> now = compose();
-        EXPECT_EQ(!same_in(now, released, VIEW), c.view_pressed);
-        EXPECT_EQ(!same_in(now, released, LEFT), c.left_pressed);
-        EXPECT_EQ(!same_in(now, released, RIGHT), c.right_pressed);
-        EXPECT_EQ(!same_in(now, released, BOTH), c.both_pressed);
+        EXPECT_EQ(!same_in(now, released, VIEW), view_button_down == 1);
+        EXPECT_EQ(!same_in(now, released, LEFT), left_button_down == 1);
+        EXPECT_EQ(!same_in(now, released, RIGHT), right_button_down == 1);
+        EXPECT_EQ(!same_in(now, released, BOTH), left_button_down + right_button_down == 2);
         // A pressed key is pushed in: its middle is darker than when it stands out.
-        if (c.view_pressed) {
+        if (view_button_down) {
             EXPECT_LT(luma(now[150 * BEZEL_WIDTH + 120]), luma(released[150 * BEZEL_WIDTH + 120]));
         }
         // Far from any control nothing changes.
@@ -150,13 +129,10 @@ TEST_F(Bezel, PuttingTheFrameMatchesAFullCompose) {
     host_bezel_put_frame(pic.data());
     const std::vector<uint32_t> put = pic;
     EXPECT_EQ(put, compose());
-    int changed_outside = 0;
-    for (int y = 0; y < BEZEL_HEIGHT; ++y)
-        for (int x = 0; x < BEZEL_WIDTH; ++x) {
-            bool inside = x >= 165 && x < 293 && y >= 107 && y < 267;
-            if (!inside && put[y * BEZEL_WIDTH + x] != before[y * BEZEL_WIDTH + x]) ++changed_outside;
-        }
-    EXPECT_EQ(changed_outside, 0);
+    // Around the display window (165..292, 107..266) nothing is touched.
+    for (const Region& r : {Region{"above", 0, 0, 449, 106}, Region{"below", 0, 267, 449, 549},
+                            Region{"left", 0, 107, 164, 266}, Region{"right", 293, 107, 449, 266}})
+        EXPECT_TRUE(same_in(put, before, r)) << r.name;
 }
 
 TEST_F(Bezel, IconShowsTheInstrumentOnATransparentGround) {
@@ -177,21 +153,6 @@ TEST_F(Bezel, IconShowsTheInstrumentOnATransparentGround) {
     }
 }
 
-TEST(Pointer, QuickClickReachesTheDecoderOnSuccessiveTicks) {
-    host_reset_all();
-    HostPointerQueue q;
-    host_pointer_reset(&q);
-    // Press and release on the right soft key before any tick: the release waits for a tick.
-    host_pointer_push(&q, true, 340, 220, 5);
-    host_pointer_push(&q, false, 340, 220, 5);
-    EXPECT_EQ(right_button_down, 1);
-    host_pointer_flush(&q, 5);
-    EXPECT_EQ(right_button_down, 1);
-    host_pointer_flush(&q, 6);
-    EXPECT_EQ(right_button_down, 0);
-    EXPECT_EQ(q.count, 0);
-}
-
 TEST(Pointer, EventsGoInOrderOnePerTick) {
     host_reset_all();
     HostPointerQueue q;
@@ -200,6 +161,7 @@ TEST(Pointer, EventsGoInOrderOnePerTick) {
     host_pointer_push(&q, false, 120, 150, 0); // VIEW up
     host_pointer_push(&q, true, 230, 300, 0);  // BOTH down
     host_pointer_push(&q, false, 10, 10, 0);   // released off every control: lines stay
+    // Only the first press goes before a tick: a click between two ticks must still be seen.
     EXPECT_EQ(view_button_down, 1);
     host_pointer_flush(&q, 1);
     EXPECT_EQ(view_button_down, 0);
