@@ -15,98 +15,64 @@ class Flight : public ::testing::Test {
         setup_settings_reset();
         flt_start();
     }
-    void steps(int n) {
-        for (int i = 0; i < n; ++i) flt_demo_step();
-    }
 };
 
 } // namespace
 
-TEST_F(Flight, LoadFactorChannelApproachesItsTarget) {
+TEST_F(Flight, SmoothingChannelsApproachTheirTargetsIndependently) {
+    float* const g = &smooth_output[LOAD_FACTOR_CHANNEL];
     smooth_target[LOAD_FACTOR_CHANNEL] = LIVE_G_TARGET;
-    flt_smooth_step();
-    EXPECT_EQ(smooth_output[LOAD_FACTOR_CHANNEL], 0.0f) << "the output lags the state by one step";
-    flt_smooth_step();
-    EXPECT_EQ(smooth_output[LOAD_FACTOR_CHANNEL], 0.28f);
-    for (int n = 3; n <= 50; ++n) {
-        flt_smooth_step();
-        float expected = 2.8f * (1.0f - std::pow(0.9f, static_cast<float>(n - 1)));
-        ASSERT_NEAR(smooth_output[LOAD_FACTOR_CHANNEL], expected, 2e-5f) << "after " << n << " ticks";
-        if (n == 10) {
-            EXPECT_NEAR(smooth_output[LOAD_FACTOR_CHANNEL], 1.715f, 1e-3f);
-        }
-    }
-    EXPECT_NEAR(smooth_output[LOAD_FACTOR_CHANNEL], 2.784f, 1e-3f);
-}
-
-TEST_F(Flight, ChannelsAreIndependent) {
+    // Channel 0 has no divisor and gives nothing meaningful, but must not disturb its neighbours.
+    smooth_target[0] = 5.0f;
     smooth_target[35] = 1.0f;
     flt_smooth_step();
+    EXPECT_EQ(*g, 0.0f) << "the output lags the state by one step";
     flt_smooth_step();
+    EXPECT_EQ(*g, 0.28f);
     EXPECT_EQ(smooth_output[35], 1.0f / 500.0f);
-    EXPECT_EQ(smooth_output[LOAD_FACTOR_CHANNEL], 0.0f) << "channel 34 has no target yet";
-    // Channels without a divisor produce nothing meaningful but must not disturb the fed one.
-    smooth_target[0] = 5.0f;
-    smooth_target[LOAD_FACTOR_CHANNEL] = 1.0f;
-    flt_smooth_step();
-    flt_smooth_step();
-    EXPECT_EQ(smooth_output[LOAD_FACTOR_CHANNEL], 0.1f);
+    for (int n = 3; n <= 50; ++n) {
+        flt_smooth_step();
+        ASSERT_NEAR(*g, 2.8f * (1.0f - std::pow(0.9f, static_cast<float>(n - 1))), 2e-5f) << n << " ticks";
+        if (n == 10) {
+            EXPECT_NEAR(*g, 1.715f, 1e-3f);
+        }
+    }
+    EXPECT_NEAR(*g, 2.784f, 1e-3f);
 }
 
-TEST_F(Flight, RollTurnsAtStep500And1500) {
-    steps(499);
-    EXPECT_LE(demo_roll_deg, 5.0f);
-    EXPECT_EQ(demo_roll_dir, 1);
-    steps(1);
-    EXPECT_GT(demo_roll_deg, 5.0f);
-    EXPECT_LT(demo_roll_deg, 5.0001f);
-    EXPECT_EQ(demo_roll_dir, -1);
-    float top = demo_roll_deg;
-    steps(1);
-    EXPECT_LT(demo_roll_deg, top);
-    steps(998);
-    EXPECT_EQ(demo_roll_dir, -1);
-    steps(1); // step 1500
-    EXPECT_LT(demo_roll_deg, -5.0f);
-    EXPECT_EQ(demo_roll_dir, 1);
-}
-
-TEST_F(Flight, SweepTurnsAtStep1200And2400) {
-    steps(1199);
-    EXPECT_LE(demo_sweep, 12.0f);
-    steps(1);
-    EXPECT_GT(demo_sweep, 12.0f);
-    EXPECT_LT(demo_sweep, 12.001f);
-    EXPECT_EQ(demo_sweep_dir, -1);
-    float top = demo_sweep;
-    steps(1);
-    EXPECT_LT(demo_sweep, top);
-    steps(1198);
-    EXPECT_GE(demo_sweep, 0.0f);
-    EXPECT_EQ(demo_sweep_dir, -1);
-    steps(1); // step 2400
-    EXPECT_LT(demo_sweep, 0.0f);
-    EXPECT_GT(demo_sweep, -0.001f);
-    EXPECT_EQ(demo_sweep_dir, 1);
-    float bottom = demo_sweep;
-    steps(1);
-    EXPECT_GT(demo_sweep, bottom);
+TEST_F(Flight, OscillatorsTurnOneStepPastTheirBounds) {
+    // roll[n] and sweep[n] after n steps.
+    static float roll[2402], sweep[2402];
+    for (int n = 1; n <= 2401; ++n) {
+        flt_demo_step();
+        roll[n] = demo_roll_deg;
+        sweep[n] = demo_sweep;
+    }
+    EXPECT_LE(roll[499], 5.0f);
+    EXPECT_GT(roll[500], 5.0f);
+    EXPECT_LT(roll[501], roll[500]);
+    EXPECT_GE(roll[1499], -5.0f);
+    EXPECT_LT(roll[1500], -5.0f);
+    EXPECT_GT(roll[1501], roll[1500]);
+    EXPECT_LE(sweep[1199], 12.0f);
+    EXPECT_GT(sweep[1200], 12.0f);
+    EXPECT_LT(sweep[1201], sweep[1200]);
+    EXPECT_GE(sweep[2399], 0.0f);
+    EXPECT_LT(sweep[2400], 0.0f);
+    EXPECT_GT(sweep[2401], sweep[2400]);
 }
 
 TEST_F(Flight, DemoModeNoneHoldsTheOscillatorsAndAnyDemoModeResumes) {
-    steps(700); // roll on its way down, sweep still rising
-    float roll = demo_roll_deg, sweep = demo_sweep;
-    device_settings.demo_mode = DEMO_NONE;
-    steps(300);
-    EXPECT_EQ(demo_roll_deg, roll);
-    EXPECT_EQ(demo_sweep, sweep);
-    device_settings.demo_mode = 3;
-    steps(10);
-    EXPECT_EQ(demo_sweep, sweep) << "only DEMO 1 and DEMO 2 move them";
+    for (int i = 0; i < 700; ++i) flt_demo_step(); // roll on its way down, sweep still rising
+    const float roll = demo_roll_deg, sweep = demo_sweep;
+    for (uint32_t mode : {uint32_t{DEMO_NONE}, 3u}) {
+        device_settings.demo_mode = mode;
+        for (int i = 0; i < 10; ++i) flt_demo_step();
+        EXPECT_EQ(demo_roll_deg, roll) << "mode " << mode;
+        EXPECT_EQ(demo_sweep, sweep) << "mode " << mode;
+    }
     device_settings.demo_mode = DEMO_2;
-    steps(1);
+    flt_demo_step();
     EXPECT_FLOAT_EQ(demo_roll_deg, roll - 0.01f);
     EXPECT_FLOAT_EQ(demo_sweep, sweep + 0.01f);
-    EXPECT_EQ(demo_roll_dir, -1);
-    EXPECT_EQ(demo_sweep_dir, 1);
 }
