@@ -80,18 +80,20 @@ TEST(Decoder, EventSequences) {
         {"right joins a held left",
          {{0, 1, 0, 3}, {0, 1, 1, 2}, {0, 0, 0, 2}},
          {{4, 1}, {0, 2}, {10, 1}, {0, 1}, {11, 1}, {0, 1}}},
-        // Several lines changing in one tick are taken one per tick: VIEW, then left, then right.
+        // Several lines changing in one tick are taken one per tick: VIEW, then left, then right (the
+        // left release before the right press that came with it).
         {"simultaneous changes",
-         {{1, 1, 0, 3}, {0, 0, 0, 3}, {1, 0, 1, 2}, {0, 0, 0, 3}},
-         {{1, 1}, {4, 1}, {0, 1}, {2, 1}, {5, 1}, {0, 1}, {1, 1}, {7, 1}, {2, 1}, {8, 1}, {0, 1}}},
+         {{1, 1, 0, 3}, {0, 0, 0, 3}, {1, 0, 1, 2}, {0, 0, 0, 3}, {0, 1, 0, 1}, {0, 0, 1, 2}},
+         {{1, 1}, {4, 1}, {0, 1}, {2, 1}, {5, 1}, {0, 1}, {1, 1}, {7, 1}, {2, 1}, {8, 1}, {0, 1},
+          {4, 1}, {5, 1}, {7, 1}}},
         // A VIEW long press suppresses its release, but a left press while VIEW is held clears that.
         {"left press after a view long press",
          {{1, 0, 0, 70}, {1, 1, 0, 3}, {1, 0, 0, 1}, {0, 0, 0, 1}},
          {{1, 1}, {0, 59}, {3, 1}, {0, 9}, {4, 1}, {0, 2}, {5, 1}, {2, 1}}},
-        // BOTH's own release ignores the suppression its long press set; the next press clears it.
-        {"left click after a both long press",
-         {{0, 1, 1, 61}, {0, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 0, 1}},
-         {{10, 1}, {0, 59}, {12, 1}, {11, 1}, {4, 1}, {5, 1}}},
+        // BOTH's own release ignores the suppression its long press set; a VIEW held under it does not.
+        {"view let go after a both long press",
+         {{1, 0, 0, 61}, {1, 1, 1, 61}, {1, 0, 0, 1}, {0, 0, 0, 1}},
+         {{1, 1}, {0, 59}, {3, 1}, {10, 1}, {0, 59}, {12, 1}, {11, 1}, {0, 1}}},
     };
     for (const DecodeCase& c : cases) {
         host_reset_all();
