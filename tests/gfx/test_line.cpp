@@ -85,32 +85,41 @@ TEST(Line, ShallowAndSteepGradients) {
 }
 
 TEST(Line, FractionalEnds) {
+    // Half-pixel ends a quarter pixel down: half-weight caps at 10 and 21, and each cross-section puts
+    // 3/4 on the row above the core and 1/4 below it.
     Canvas c(64, 64);
-    c.line(10.5f, 30, 20.5f, 30);
-    // Half-weight caps at 10 and 21 on both rows.
-    EXPECT_EQ(c.changed(), (Box{24, 10, 29, 21, 30}));
-    EXPECT_EQ(c.at(10, 29), HALF);
-    EXPECT_EQ(c.at(21, 30), HALF);
-
-    // A quarter pixel down: 3/4 on the row above, the core, 1/4 below.
-    Canvas q(64, 64);
-    q.line(10, 30.25f, 20, 30.25f);
-    EXPECT_EQ(q.at(10, 29), 0xBFBFBFBFu);
-    EXPECT_EQ(q.at(15, 31), 0x3F3F3F3Fu);
+    c.line(10.5f, 30.25f, 20.5f, 30.25f);
+    EXPECT_EQ(c.changed(), (Box{36, 10, 29, 21, 31}));
+    for (int x : {10, 21}) {
+        EXPECT_EQ(c.at(x, 29), 0x5F5F5F5Fu);
+        EXPECT_EQ(c.at(x, 30), HALF);
+        EXPECT_EQ(c.at(x, 31), 0x1F1F1F1Fu);
+    }
+    EXPECT_EQ(c.at(15, 29), 0xBFBFBFBFu);
+    EXPECT_EQ(c.at(15, 31), 0x3F3F3F3Fu);
 }
 
 TEST(Line, FarOutsideVisitsOnlyThePulledInSpan) {
     Canvas c(128, 160);
     c.line(-500, 10, 50, 10);
     EXPECT_EQ(c.changed(), (Box{2 * 51, 0, 9, 50, 10}));
-    // The cross-section at -1, the body 0..50 and the end cap at 51, however far out the start is.
-    EXPECT_EQ(gfx_line_cross_sections(128, 160, -500, 10, 50, 10), 53);
-    EXPECT_EQ(gfx_line_cross_sections(128, 160, -5.0e7f, 10, 50, 10), 53);
-    // Both ends far out: the walk ends at the array's far edge.
-    EXPECT_EQ(gfx_line_cross_sections(128, 160, 30, -1.0e6f, 30, 1.0e6f), 161);
-    EXPECT_EQ(gfx_line_cross_sections(128, 160, -1000, -2000, 1000, 2000), 162);
-    // Leaving through row -1 at column 44 ends the walk there.
-    EXPECT_EQ(gfx_line_cross_sections(128, 160, 0, 10, 4000, -990), 46);
+    const struct {
+        float x0, y0, x1, y1;
+        int sections;
+    } spans[] = {
+        {-500, 10, 50, 10, 53}, // the cross-section at -1, the body 0..50 and the end cap at 51
+        {-5.0e7f, 10, 50, 10, 53},
+        {-2.5f, 10, 50, 10, 53},
+        {30, -1.0e6f, 30, 1.0e6f, 161}, // both ends far out: the walk ends at the far edge
+        {-1000, -2000, 1000, 2000, 162},
+        {0, 10, 4000, -990, 46},       // leaves through row -1 at column 44
+        {0, 170, 400, -30, 110},       // comes in from below the array at column 18
+        {0, 100, 400, 300, 124},       // leaves it downward at column 122
+        {0, 159.6f, 100, 160.4f, 102}, // too flat to be pulled in along the rows
+        {5, 5, 5, 5, 0},               // coinciding ends
+    };
+    for (const auto& [x0, y0, x1, y1, sections] : spans)
+        EXPECT_EQ(gfx_line_cross_sections(128, 160, x0, y0, x1, y1), sections) << x0 << "," << y0;
     Canvas m(128, 160);
     m.line(0, 10, 4000, -990);
     EXPECT_EQ(m.changed()[3], 43); // at column 44, row 0 gets weight 0
@@ -122,8 +131,9 @@ TEST(Line, FarOutsideVisitsOnlyThePulledInSpan) {
     EXPECT_EQ(p.at(10, 0), 0x3F3F3F3Fu);
     EXPECT_EQ(p.changed()[1], 10);
 
+    // Ending at -1.5, pulled in to -1: its end cap at column 0 weighs nothing.
     Canvas o(128, 160);
-    o.line(-100, -50, -10, -5);
+    o.line(-100, 10, -1.5f, 10);
     EXPECT_EQ(o.changed()[0], 0);
     EXPECT_TRUE(c.guards_intact() && m.guards_intact() && p.guards_intact() && o.guards_intact());
 }

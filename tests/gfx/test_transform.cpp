@@ -158,6 +158,10 @@ TEST(TransformedImage, ClipsAtEveryEdge) {
     t.draw(p, 124, 40, IDENTITY); // right
     t.draw(p, 50, -2, IDENTITY);  // top
     t.draw(p, 80, 157, IDENTITY); // bottom
+    // Anchors nowhere near the array draw nothing.
+    t.draw(p, 1.0e9f, 5, IDENTITY);
+    t.draw(p, 5, -1.0e9f, IDENTITY);
+    t.draw(p, 5, -100, IDENTITY);
     for (int j = 0; j < 6; ++j) {
         EXPECT_EQ(t.at(0, 20 + j), p.at(3, j));
         EXPECT_EQ(t.at(127, 40 + j), p.at(3, j));
@@ -168,16 +172,11 @@ TEST(TransformedImage, ClipsAtEveryEdge) {
     }
     EXPECT_EQ(t.changed(0), 5 * 6 + 4 * 6 + 8 * 4 + 8 * 3);
 
-    // A turned picture larger than a small array, and anchors nowhere near it.
+    // A turned picture larger than a small array.
     Picture big(32, 32);
     Target s(20, 20);
     s.draw(big, 10, 10, ImageTransform{0.6f, 0.8f, -0.8f, 0.6f, 1.05f});
     s.draw(big, 25, -5, TURN_180);
     EXPECT_GT(s.changed(0), 0);
-    Target n(20, 20);
-    n.draw(big, 1.0e9f, 5, IDENTITY);
-    n.draw(big, 5, -1.0e9f, IDENTITY);
-    n.draw(big, 5, -100, IDENTITY);
-    EXPECT_EQ(n.changed(0), 0);
-    EXPECT_TRUE(t.guards_intact() && s.guards_intact() && n.guards_intact());
+    EXPECT_TRUE(t.guards_intact() && s.guards_intact());
 }
