@@ -37,9 +37,8 @@ struct Target {
         gfx_draw_image_transformed(pixels(), w, h, p.px.data(), p.w, p.h, cx, cy, &t);
     }
     bool guards_intact() const {
-        return std::all_of(store.begin(), store.begin() + GUARD,
-                           [](uint32_t v) { return v == 0xDEADBEEF; }) &&
-               std::all_of(store.end() - GUARD, store.end(), [](uint32_t v) { return v == 0xDEADBEEF; });
+        return std::count(store.begin(), store.begin() + GUARD, 0xDEADBEEFu) +
+                   std::count(store.end() - GUARD, store.end(), 0xDEADBEEFu) == 2 * GUARD;
     }
     int changed(uint32_t background, int* x1 = nullptr, int* y1 = nullptr) const {
         int n = 0;

@@ -171,10 +171,6 @@ TEST(Pointer, EventsGoInOrderOnePerTick) {
     host_pointer_flush(&q, 3);
     EXPECT_EQ(left_button_down + right_button_down, 2);
     EXPECT_EQ(q.count, 0);
-    // With a tick between them, events go straight through.
-    host_pointer_push(&q, true, 120, 220, 4);
-    EXPECT_EQ(left_button_down, 1);
-    EXPECT_EQ(right_button_down, 0);
 }
 
 TEST(Pointer, FullQueueGivesWayToTheNewest) {
