@@ -22,7 +22,8 @@ namespace {
 // ---------------------------------------------------------------------------------------------------------
 // The fixed shape of the six fonts: heights, atlas widths, character sets and advances.
 
-const char ASCII_SET[] = "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
+const char ASCII_SET[] =
+    "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~";
 
 struct Shape {
     int height, atlas_width;
@@ -31,17 +32,21 @@ struct Shape {
 };
 
 const Shape SHAPES[FONT_COUNT] = {
-    {14, 588, ASCII_SET,
-     {4, 5, 7, 6, 10, 8, 3, 3, 4, 5, 6, 3, 4, 4, 3, 6, 6, 6, 6, 7, 6, 6, 7, 6, 6, 4, 4, 6, 7, 6, 7, 11,
-      9, 8, 8, 8, 8, 7, 9, 7, 4, 6, 8, 7, 10, 7, 9, 8, 9, 8, 7, 7, 8, 8, 10, 8, 7, 8, 3, 3, 3, 7, 7, 4,
-      6, 6, 7, 7, 6, 4, 7, 7, 2, 4, 6, 3, 11, 6, 7, 7, 7, 4, 6, 5, 6, 7, 8, 6, 6, 6, 5, 2, 5, 6}},
-    {18, 756, ASCII_SET,
-     {5, 7, 8, 8, 14, 10, 3, 5, 5, 5, 9, 4, 5, 3, 5, 8, 7, 9, 7, 9, 8, 8, 8, 8, 8, 5, 5, 8, 9, 8, 9, 14,
-      11, 11, 10, 11, 10, 8, 11, 10, 4, 9, 11, 8, 12, 11, 11, 10, 11, 10, 10, 9, 10, 10, 14, 10, 9, 10, 4, 4,
-      5, 8, 9, 4, 8, 9, 8, 9, 8, 5, 9, 9, 3, 5, 8, 3, 13, 9, 9, 9, 9, 6, 7, 6, 8, 8, 12, 8, 8, 7, 6, 3, 6, 9}},
-    {20, 224, "0123456789+,-.tdkn:cfm", {11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 10, 4, 7, 4, 6, 8, 6, 10, 6, 9, 9, 21}},
-    {23, 256, "0123456789+,-./dkn:cf", {12, 12, 12, 12, 12, 12, 12, 13, 11, 12, 12, 5, 8, 5, 7, 9, 7, 11, 6, 11, 9}},
-    {29, 324, "0123456789+,-./dkn:cfm", {15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 6, 11, 6, 10, 12, 8, 14, 8, 14, 10, 26}},
+    {14, 588, ASCII_SET, {4, 5, 7, 6, 10, 8, 3,  3,  4, 5, 6, 3, 4, 4, 3, 6, 6, 6, 6, 7, 6,  6, 7, 6,
+                          6, 4, 4, 6, 7,  6, 7,  11, 9, 8, 8, 8, 8, 7, 9, 7, 4, 6, 8, 7, 10, 7, 9, 8,
+                          9, 8, 7, 7, 8,  8, 10, 8,  7, 8, 3, 3, 3, 7, 7, 4, 6, 6, 7, 7, 6,  4, 7, 7,
+                          2, 4, 6, 3, 11, 6, 7,  7,  7, 4, 6, 5, 6, 7, 8, 6, 6, 6, 5, 2, 5,  6}},
+    {18, 756, ASCII_SET, {5,  7,  8, 8, 14, 10, 3,  5,  5,  5,  9,  4,  5,  3,  5,  8,  7,  9,  7,
+                          9,  8,  8, 8, 8,  8,  5,  5,  8,  9,  8,  9,  14, 11, 11, 10, 11, 10, 8,
+                          11, 10, 4, 9, 11, 8,  12, 11, 11, 10, 11, 10, 10, 9,  10, 10, 14, 10, 9,
+                          10, 4,  4, 5, 8,  9,  4,  8,  9,  8,  9,  8,  5,  9,  9,  3,  5,  8,  3,
+                          13, 9,  9, 9, 9,  6,  7,  6,  8,  8,  12, 8,  8,  7,  6,  3,  6,  9}},
+    {20, 224, "0123456789+,-.tdkn:cfm", {11, 11, 11, 11, 11, 11, 11, 11, 11, 11, 10,
+                                         4,  7,  4,  6,  8,  6,  10, 6,  9,  9,  21}},
+    {23, 256, "0123456789+,-./dkn:cf", {12, 12, 12, 12, 12, 12, 12, 13, 11, 12, 12,
+                                        5,  8,  5,  7,  9,  7,  11, 6,  11, 9}},
+    {29, 324, "0123456789+,-./dkn:cfm", {15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15,
+                                         6,  11, 6,  10, 12, 8,  14, 8,  14, 10, 26}},
     {51, 360, "0123456789.+-", {31, 31, 31, 31, 31, 31, 31, 31, 31, 31, 7, 17, 16}},
 };
 
@@ -50,17 +55,14 @@ const Shape SHAPES[FONT_COUNT] = {
 
 struct Style {
     const char* face; // file in the font directory; the small letters of the unit glyphs too
-    int cap_rows;          // height of the capitals and digits in pixels
-    int baseline;          // rows above the baseline: ink of a capital ends on row baseline - 1
+    int cap_rows;     // height of the capitals and digits in pixels
+    int baseline;     // rows above the baseline: ink of a capital ends on row baseline - 1
 };
 
 const Style STYLES[FONT_COUNT] = {
-    {"DejaVuSansCondensed.ttf", 9, 11},
-    {"DejaVuSansCondensed.ttf", 12, 14},
-    {"DejaVuSansCondensed-Bold.ttf", 14, 17},
-    {"DejaVuSansCondensed-Bold.ttf", 16, 20},
-    {"DejaVuSansCondensed-Bold.ttf", 21, 25},
-    {"DejaVuSansCondensed-Bold.ttf", 38, 44},
+    {"DejaVuSansCondensed.ttf", 9, 11},       {"DejaVuSansCondensed.ttf", 12, 14},
+    {"DejaVuSansCondensed-Bold.ttf", 14, 17}, {"DejaVuSansCondensed-Bold.ttf", 16, 20},
+    {"DejaVuSansCondensed-Bold.ttf", 21, 25}, {"DejaVuSansCondensed-Bold.ttf", 38, 44},
 };
 
 // FreeType's own hinter snaps stems in both directions, which keeps 9-pixel capitals crisp; the fonts'
@@ -88,7 +90,9 @@ struct Ink {
 };
 
 // A coverage this low quantises to intensity 0 and is no ink at all.
-bool visible(uint8_t v) { return v * 15 + 127 >= 255; }
+bool visible(uint8_t v) {
+    return v * 15 + 127 >= 255;
+}
 
 // Cuts the blank border off an ink picture.
 Ink trim(const Ink& in) {
@@ -201,7 +205,9 @@ double size_for_rows(FT_Face face, const std::u32string& text, int rows, FT_Int3
     return best[m];
 }
 
-double size_for_cap(FT_Face face, int cap_rows) { return size_for_rows(face, U"H", cap_rows); }
+double size_for_cap(FT_Face face, int cap_rows) {
+    return size_for_rows(face, U"H", cap_rows);
+}
 
 // Renders text at the size px, squeezed horizontally as little as needed to be at most max_w wide.
 Ink fit(FT_Face face, const std::u32string& text, double px, int max_w, double* squeeze = nullptr,
@@ -230,7 +236,9 @@ struct Built {
     std::string note;
 };
 
-int room(int advance) { return std::max(1, advance - 1); }
+int room(int advance) {
+    return std::max(1, advance - 1);
+}
 
 // A ring of the given outer diameter with a stroke about a pixel wide, sampled 8 x 8 per pixel.
 Gray degree_ring(int d) {
@@ -307,7 +315,8 @@ Built build(int index, const std::string& dir) {
             at_top(ink, static_cast<int>(std::lround(digit_middle - ink.bm.h / 2.0)));
         };
         if (ch >= '0' && ch <= '9') {
-            place_on_baseline(cell, render(face, text, px * digit_squeeze, px), style.baseline, 0, adv, &clipped);
+            place_on_baseline(cell, render(face, text, px * digit_squeeze, px), style.baseline, 0, adv,
+                              &clipped);
         } else if (!digits_only) {
             place_on_baseline(cell, fit(face, text, px, room(adv)), style.baseline, 0, adv, &clipped);
         } else if (ch == 't' || ch == 'k' || ch == 'n' || ch == 'm') {
@@ -398,7 +407,7 @@ std::string c_string(const std::string& s) {
 bool write_source(const char* path, const std::vector<Built>& fonts) {
     FILE* out = std::fopen(path, "w");
     if (!out) return false;
-    std::fprintf(out, "// Generated by tools/fontgen.cpp; do not edit.\n");
+    std::fprintf(out, "// Generated by tools/fontgen.cpp; do not edit.\n// clang-format off\n");
     std::fprintf(out, "// Rasterised with FreeType from the DejaVu fonts (licence in docs/FONT-LICENSE):\n");
     for (size_t f = 0; f < fonts.size(); ++f)
         std::fprintf(out, "// font %zu: %d px high, %s.\n", f, fonts[f].height, fonts[f].note.c_str());
@@ -425,8 +434,8 @@ bool write_source(const char* path, const std::vector<Built>& fonts) {
     }
     std::fprintf(out, "\n} // namespace\n\nconst Font FONT_TABLE[FONT_COUNT] = {\n");
     for (size_t f = 0; f < fonts.size(); ++f)
-        std::fprintf(out, "    {ATLAS_%zu, %d, %d, %s, STARTS_%zu},\n", f, fonts[f].atlas_width, fonts[f].height,
-                     charset_names[f].c_str(), f);
+        std::fprintf(out, "    {ATLAS_%zu, %d, %d, %s, STARTS_%zu},\n", f, fonts[f].atlas_width,
+                     fonts[f].height, charset_names[f].c_str(), f);
     std::fprintf(out, "};\n");
     return std::fclose(out) == 0;
 }
@@ -473,7 +482,8 @@ void mock_screen(Picture& p, const Font* f, int which) {
     if (which == 0) {
         draw_centred(p, f[0], 64, 8, cyan, "Flight Time");
         int x = 18;
-        for (const char* c = "12"; *c; ++c) x += font_draw_glyph_of(f[3], p.px.data(), p.w, p.h, x, 17, white, *c);
+        for (const char* c = "12"; *c; ++c)
+            x += font_draw_glyph_of(f[3], p.px.data(), p.w, p.h, x, 17, white, *c);
         font_draw_glyph_of(f[4], p.px.data(), p.w, p.h, 42, 15, white, ':');
         draw_text(p, f[3], 51, 17, white, "34");
         font_draw_glyph_of(f[4], p.px.data(), p.w, p.h, 75, 15, white, ':');
@@ -514,8 +524,8 @@ bool write_png(const char* path, const Picture& p, int rows) {
         return false;
     }
     png_init_io(png, out);
-    png_set_IHDR(png, info, p.w, rows, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, p.w, rows, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     std::vector<uint8_t> row(static_cast<size_t>(p.w) * 3);
     for (int y = 0; y < rows; ++y) {
@@ -588,9 +598,12 @@ int main(int argc, char** argv) {
     std::vector<const char*> paths;
     bool bad = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc) dir = argv[++i];
-        else if (argv[i][0] == '-') bad = true;
-        else paths.push_back(argv[i]);
+        if (std::strcmp(argv[i], "--fonts") == 0 && i + 1 < argc)
+            dir = argv[++i];
+        else if (argv[i][0] == '-')
+            bad = true;
+        else
+            paths.push_back(argv[i]);
     }
     if (bad || paths.size() != 2) {
         std::fprintf(stderr, "usage: zt30-fontgen [--fonts DIR] OUTPUT.cpp SPECIMEN.png\n");

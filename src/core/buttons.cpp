@@ -18,7 +18,9 @@ namespace {
 
 constexpr uint32_t SETUP_PAGE_BIT = 1u << (PAGE_SETUP - 1);
 
-void clear_hold_counts(ButtonDecoder& d) { d.view_hold_ticks = d.left_hold_ticks = d.right_hold_ticks = 0; }
+void clear_hold_counts(ButtonDecoder& d) {
+    d.view_hold_ticks = d.left_hold_ticks = d.right_hold_ticks = 0;
+}
 
 // The single-key rules, first match wins. Returns the event (0 for none).
 int32_t decode_single(ButtonDecoder& d, int32_t v, int32_t l, int32_t r) {
@@ -72,8 +74,10 @@ int32_t decode_single(ButtonDecoder& d, int32_t v, int32_t l, int32_t r) {
     }
     if (!l && d.left_prev) {
         int32_t ev = EV_NONE;
-        if (d.release_suppressed) d.release_suppressed = 0;
-        else if (!d.both_active) ev = EV_LEFT_RELEASE;
+        if (d.release_suppressed)
+            d.release_suppressed = 0;
+        else if (!d.both_active)
+            ev = EV_LEFT_RELEASE;
         d.left_holding = d.left_prev = 0;
         clear_hold_counts(d);
         return ev;
@@ -99,8 +103,10 @@ int32_t decode_single(ButtonDecoder& d, int32_t v, int32_t l, int32_t r) {
 // Steps of 1 below 10, of 10 from 10 up; a step that would leave 1..100 is refused.
 void brightness_step(int32_t up) {
     int32_t p = brightness_percent, next;
-    if (up) next = p < 10 ? p + 1 : (p / 10 + 1) * 10;
-    else next = p <= 10 ? p - 1 : (p / 10 - 1) * 10;
+    if (up)
+        next = p < 10 ? p + 1 : (p / 10 + 1) * 10;
+    else
+        next = p <= 10 ? p - 1 : (p / 10 - 1) * 10;
     if (next >= 1 && next <= 100) brightness_percent = next;
     brightness_manual = 1;
 }
@@ -205,8 +211,10 @@ void btn_dispatch(int32_t v, int32_t l) {
     if (ev == EV_NONE) return;
     if (ev == EV_VIEW_RELEASE && alert_active) {
         // Acknowledge one alert, TIMER1 first; nothing else sees the release.
-        if (timer1_alert) timer1_alert = 0;
-        else if (timer2_alert) timer2_alert = 0;
+        if (timer1_alert)
+            timer1_alert = 0;
+        else if (timer2_alert)
+            timer2_alert = 0;
         button_event = EV_NONE;
         return;
     }
@@ -217,11 +225,20 @@ void btn_dispatch(int32_t v, int32_t l) {
     }
     if (brightness_overlay_shown) {
         switch (ev) {
-        case EV_RIGHT_RELEASE: brightness_overlay_shown = 0; break;
-        case EV_VIEW_RELEASE: brightness_step(1); break;
-        case EV_LEFT_RELEASE: brightness_step(0); break;
-        case EV_BOTH_PRESS: brightness_manual = brightness_manual == 1 ? 0 : 1; break;
-        default: break;
+        case EV_RIGHT_RELEASE:
+            brightness_overlay_shown = 0;
+            break;
+        case EV_VIEW_RELEASE:
+            brightness_step(1);
+            break;
+        case EV_LEFT_RELEASE:
+            brightness_step(0);
+            break;
+        case EV_BOTH_PRESS:
+            brightness_manual = brightness_manual == 1 ? 0 : 1;
+            break;
+        default:
+            break;
         }
         button_event = EV_NONE;
         return;

@@ -42,12 +42,17 @@ void draw_screen(uint32_t* frame) {
     case PAGE_AOA:
     case PAGE_G_METER:
     case PAGE_ATTITUDE:
-    case PAGE_SETUP: draw_unbuilt_page(frame); break;
-    default: break; // XPDR CTRL has no screen: it is never enabled
+    case PAGE_SETUP:
+        draw_unbuilt_page(frame);
+        break;
+    default:
+        break; // XPDR CTRL has no screen: it is never enabled
     }
 }
 
-void bar(uint32_t* frame, int x) { gfx_fill_rect(frame, x, 145, x + 2, 156, COLOR_WHITE); }
+void bar(uint32_t* frame, int x) {
+    gfx_fill_rect(frame, x, 145, x + 2, 156, COLOR_WHITE);
+}
 
 // One timer's alert from its expired flag: raised once per expiry, dropped when the flag clears.
 void latch_alert(int32_t expired, uint32_t visual_bit, int32_t& alert, int32_t& latch) {
@@ -65,8 +70,10 @@ void latch_alert(int32_t expired, uint32_t visual_bit, int32_t& alert, int32_t& 
 } // namespace
 
 void page_draw_frame(uint32_t* frame) {
-    if (brightness_overlay_shown == 1) page_draw_brightness(frame);
-    else draw_screen(frame);
+    if (brightness_overlay_shown == 1)
+        page_draw_brightness(frame);
+    else
+        draw_screen(frame);
     button_event = EV_NONE;
     if (current_page != PAGE_SPLASH) page_draw_alerts(frame);
 }
@@ -79,8 +86,10 @@ bool page_draw_splash(uint32_t* frame) {
     }
     font_draw_text_centered(frame, 1, 64, 100, COLOR_SECONDARY, "ZT-30-S");
     font_draw_text_centered(frame, 0, 64, 143, COLOR_SECONDARY, "1.8");
-    if (device_settings.demo_mode == DEMO_1) font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D1");
-    else if (device_settings.demo_mode == DEMO_2) font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D2");
+    if (device_settings.demo_mode == DEMO_1)
+        font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D1");
+    else if (device_settings.demo_mode == DEMO_2)
+        font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D2");
     return --splash_countdown == 0;
 }
 
@@ -129,8 +138,10 @@ void page_draw_alerts(uint32_t* frame) {
         return;
     }
     gfx_fill_rect(frame, 0, 5, 15, 95, ALERT_GREY);
-    if (timer1_alert) font_draw_text_vertical(frame, 7, 8, BLACK_TEXT, "TIMER1");
-    else if (timer2_alert) font_draw_text_vertical(frame, 7, 8, BLACK_TEXT, "TIMER2");
+    if (timer1_alert)
+        font_draw_text_vertical(frame, 7, 8, BLACK_TEXT, "TIMER1");
+    else if (timer2_alert)
+        font_draw_text_vertical(frame, 7, 8, BLACK_TEXT, "TIMER2");
     if (--alert_blink_counter == 0) alert_blink_counter = 20;
 }
 
@@ -142,8 +153,8 @@ void page_draw_brightness(uint32_t* frame) {
     *cursor = '\0';
     font_draw_text_centered(frame, 3, 64, 60, COLOR_WHITE, text);
     gfx_fill_rect(frame, 20, 80, 20 + brightness_percent, 95, COLOR_WHITE);
-    gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_UP.data, MASK_ARROW_UP.width, MASK_ARROW_UP.height,
-                  3, 40, COLOR_WHITE);
+    gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_UP.data, MASK_ARROW_UP.width,
+                  MASK_ARROW_UP.height, 3, 40, COLOR_WHITE);
     gfx_draw_mask(frame, FRAME_WIDTH, FRAME_HEIGHT, MASK_ARROW_DOWN.data, MASK_ARROW_DOWN.width,
                   MASK_ARROW_DOWN.height, 3, 115, COLOR_WHITE);
     font_draw_text_vertical(frame, 122, 100, COLOR_LABEL, "OK");

@@ -2,11 +2,11 @@
 #pragma once
 #include <cstdint>
 
-constexpr uint32_t COLOR_WHITE = 0xFFFFFFFF;       // values, icons, most text
-constexpr uint32_t COLOR_LABEL = 0xFF60F0F0;       // light cyan page labels: "OK", "ACCEPT"
-constexpr uint32_t COLOR_SECONDARY = 0xFF707070;   // grey secondary text
-constexpr uint32_t COLOR_DIVIDER = 0xFF888888;     // separator lines
-constexpr uint32_t COLOR_TITLE = 0xFF00B000;       // green titles
+constexpr uint32_t COLOR_WHITE = 0xFFFFFFFF;     // values, icons, most text
+constexpr uint32_t COLOR_LABEL = 0xFF60F0F0;     // light cyan page labels: "OK", "ACCEPT"
+constexpr uint32_t COLOR_SECONDARY = 0xFF707070; // grey secondary text
+constexpr uint32_t COLOR_DIVIDER = 0xFF888888;   // separator lines
+constexpr uint32_t COLOR_TITLE = 0xFF00B000;     // green titles
 constexpr uint32_t COLOR_BRIGHT_GREEN = 0xFF00FF00;
 constexpr uint32_t COLOR_CYAN = 0xFF00FFFF;
 constexpr uint32_t COLOR_RED = 0xFFFF0000;

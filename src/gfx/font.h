@@ -3,11 +3,11 @@
 #include <cstdint>
 
 struct Font {
-    const uint8_t* atlas;   // 4 bits a pixel, high nibble = even column, rows bottom first
-    int32_t atlas_width;    // pixels
-    int32_t height;         // pixels: the atlas and every glyph
-    const char* charset;    // characters held, in atlas order
-    const int32_t* starts;  // one more entry than charset has characters
+    const uint8_t* atlas;  // 4 bits a pixel, high nibble = even column, rows bottom first
+    int32_t atlas_width;   // pixels
+    int32_t height;        // pixels: the atlas and every glyph
+    const char* charset;   // characters held, in atlas order
+    const int32_t* starts; // one more entry than charset has characters
 };
 
 constexpr int FONT_COUNT = 6;

@@ -37,8 +37,8 @@ void gfx_blit_image(uint32_t* frame, const uint32_t* image, int width, int heigh
     }
 }
 
-void gfx_draw_mask(uint32_t* pixels, int w, int h, const uint8_t* mask, int mask_width, int mask_height, int x,
-                   int y, uint32_t color) {
+void gfx_draw_mask(uint32_t* pixels, int w, int h, const uint8_t* mask, int mask_width, int mask_height,
+                   int x, int y, uint32_t color) {
     // Contribution per intensity: k = floor(16 n / 15), each channel min(255, channel * k).
     uint32_t contribution[16];
     for (int n = 0; n < 16; ++n) {

@@ -12,7 +12,9 @@ struct FrameBuffer {
 };
 
 // Index of pixel (x, y) in any bottom-up W x H array.
-constexpr int gfx_index(int x, int y, int w, int h) { return (h - 1 - y) * w + x; }
+constexpr int gfx_index(int x, int y, int w, int h) {
+    return (h - 1 - y) * w + x;
+}
 
 // Per-channel a * (1 - weight) + b * weight in single precision, truncated, at most 255.
 uint32_t gfx_blend_color(uint32_t color_a, uint32_t color_b, float weight);
@@ -24,8 +26,8 @@ void gfx_fill_rect(uint32_t* frame, int x0, int y0, int x1, int y1, uint32_t col
 void gfx_blit_image(uint32_t* frame, const uint32_t* image, int width, int height, int x, int y);
 
 // Additive, saturating draw of a 4-bit mask; its top row lands on y + 1.
-void gfx_draw_mask(uint32_t* pixels, int w, int h, const uint8_t* mask, int mask_width, int mask_height, int x,
-                   int y, uint32_t color);
+void gfx_draw_mask(uint32_t* pixels, int w, int h, const uint8_t* mask, int mask_width, int mask_height,
+                   int x, int y, uint32_t color);
 
 // Anti-aliased line about two pixels wide, both ends included.
 void gfx_draw_line(uint32_t* pixels, int w, int h, float x0, float y0, float x1, float y1, uint32_t color);

@@ -107,7 +107,9 @@ void host_tick_10ms() {
     while (window_invalid) host_paint();
 }
 
-void host_tick_100ms() { timer_tick(); }
+void host_tick_100ms() {
+    timer_tick();
+}
 
 void host_advance_counter(RunTimeCounter* c) {
     if (++c->seconds < 60) return;

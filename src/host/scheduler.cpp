@@ -46,10 +46,17 @@ void host_sched_run(HostScheduler* s, uint64_t now_ms, int max_tick_backlog) {
     host_sched_drop_backlog(s, now_ms, max_tick_backlog);
     for (;;) {
         switch (host_sched_next(s, now_ms)) {
-        case HOST_TICK_NONE: return;
-        case HOST_TICK_TENTH: host_tick_100ms(); break;
-        case HOST_TICK_10MS: host_tick_10ms(); break;
-        case HOST_TICK_SECOND: host_tick_1s(); break;
+        case HOST_TICK_NONE:
+            return;
+        case HOST_TICK_TENTH:
+            host_tick_100ms();
+            break;
+        case HOST_TICK_10MS:
+            host_tick_10ms();
+            break;
+        case HOST_TICK_SECOND:
+            host_tick_1s();
+            break;
         }
     }
 }

@@ -2,7 +2,9 @@
 
 DeviceSettings device_settings{};
 
-void setup_settings_clear() { device_settings = DeviceSettings{}; }
+void setup_settings_clear() {
+    device_settings = DeviceSettings{};
+}
 
 void setup_settings_reset() {
     setup_settings_clear();

@@ -84,8 +84,20 @@ TEST(Decoder, EventSequences) {
         // left release before the right press that came with it).
         {"simultaneous changes",
          {{1, 1, 0, 3}, {0, 0, 0, 3}, {1, 0, 1, 2}, {0, 0, 0, 3}, {0, 1, 0, 1}, {0, 0, 1, 2}},
-         {{1, 1}, {4, 1}, {0, 1}, {2, 1}, {5, 1}, {0, 1}, {1, 1}, {7, 1}, {2, 1}, {8, 1}, {0, 1},
-          {4, 1}, {5, 1}, {7, 1}}},
+         {{1, 1},
+          {4, 1},
+          {0, 1},
+          {2, 1},
+          {5, 1},
+          {0, 1},
+          {1, 1},
+          {7, 1},
+          {2, 1},
+          {8, 1},
+          {0, 1},
+          {4, 1},
+          {5, 1},
+          {7, 1}}},
         // A VIEW long press suppresses its release, but a left press while VIEW is held clears that.
         {"left press after a view long press",
          {{1, 0, 0, 70}, {1, 1, 0, 3}, {1, 0, 0, 1}, {0, 0, 0, 1}},
@@ -192,14 +204,20 @@ TEST_F(Dispatch, PageStepping) {
         int32_t to;
     };
     const Case cases[] = {
-        {0x1FB, PAGE_SPLASH, R, PAGE_CLOCK},     {0x1FB, PAGE_SPLASH, L, PAGE_SETUP},
-        {0x1FB, PAGE_RUN_TIME, R, PAGE_TIMER1},  {0x1FB, PAGE_TIMER1, L, PAGE_RUN_TIME},
-        {0x1FB, PAGE_ATTITUDE, R, PAGE_SETUP},   {0x1FB, PAGE_SETUP, R, PAGE_CLOCK},
+        {0x1FB, PAGE_SPLASH, R, PAGE_CLOCK},
+        {0x1FB, PAGE_SPLASH, L, PAGE_SETUP},
+        {0x1FB, PAGE_RUN_TIME, R, PAGE_TIMER1},
+        {0x1FB, PAGE_TIMER1, L, PAGE_RUN_TIME},
+        {0x1FB, PAGE_ATTITUDE, R, PAGE_SETUP},
+        {0x1FB, PAGE_SETUP, R, PAGE_CLOCK},
         {0x1FB, PAGE_CLOCK, L, PAGE_SETUP},
         // SETUP's bit clear, as after a PAGE ENABLE edit: forward still reaches it.
-        {0x021, PAGE_CLOCK, R, PAGE_AOA},        {0x021, PAGE_AOA, R, PAGE_SETUP},
-        {0x021, PAGE_CLOCK, L, PAGE_SETUP},      {0x021, PAGE_SETUP, L, PAGE_AOA},
-        {0, PAGE_CLOCK, R, PAGE_SETUP},          {0, PAGE_SETUP, L, PAGE_SETUP},
+        {0x021, PAGE_CLOCK, R, PAGE_AOA},
+        {0x021, PAGE_AOA, R, PAGE_SETUP},
+        {0x021, PAGE_CLOCK, L, PAGE_SETUP},
+        {0x021, PAGE_SETUP, L, PAGE_AOA},
+        {0, PAGE_CLOCK, R, PAGE_SETUP},
+        {0, PAGE_SETUP, L, PAGE_SETUP},
     };
     for (const Case& c : cases) {
         device_settings.page_enable_mask = c.mask;

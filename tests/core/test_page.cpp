@@ -17,7 +17,9 @@ namespace {
 constexpr uint32_t WHITE = 0xFFFFFFFF;
 constexpr uint32_t ALERT_GREY = 0xFFC0C0C0;
 
-uint32_t px(const FrameBuffer& f, int x, int y) { return f.pixels[gfx_index(x, y, 128, 160)]; }
+uint32_t px(const FrameBuffer& f, int x, int y) {
+    return f.pixels[gfx_index(x, y, 128, 160)];
+}
 
 struct Box {
     int x0, y0, x1, y1; // inclusive
@@ -31,7 +33,9 @@ Box text_box(int font, int cx, int cy, const char* text) {
 }
 
 // The real glyphs are in when a capital D has its own advance rather than the missing-glyph gap.
-bool fonts_present() { return font_text_width(0, "D") == 8; }
+bool fonts_present() {
+    return font_text_width(0, "D") == 8;
+}
 
 // The splash picture as the frame shows it: every 4-bit channel n becomes 16 n.
 uint32_t splash_pixel(int x, int y) {
@@ -190,7 +194,7 @@ TEST_F(Page, AlertStripBlinksElevenOffNineOnOverPageAndOverlay) {
 }
 
 TEST_F(Page, AlertStripExtentAndWhichTimerItNames) {
-    current_page = 12; // out of range: draws nothing but the alerts, and still clears the event
+    current_page = 12;       // out of range: draws nothing but the alerts, and still clears the event
     alert_blink_counter = 5; // in the shown phase
     timer1_alert = timer2_alert = 1;
     button_event = EV_RIGHT_RELEASE;
@@ -232,12 +236,10 @@ TEST_F(Page, AlertLatching) {
     const Step steps[] = {
         {0, 1, 0, false, 0, 0}, // visual alerts off: the expiry is seen but raises nothing
         {3, 1, 0, false, 0, 0}, // ... and is not seen again
-        {3, 0, 0, false, 0, 0},
-        {3, 1, 0, false, 1, 0},
-        {3, 1, 0, true, 0, 0}, // an acknowledged alert stays down
+        {3, 0, 0, false, 0, 0}, {3, 1, 0, false, 1, 0},
+        {3, 1, 0, true, 0, 0},  // an acknowledged alert stays down
         {1, 0, 1, false, 0, 0}, // timer 2 answers to bit 1 only
-        {2, 0, 0, false, 0, 0},
-        {2, 0, 1, false, 0, 1},
+        {2, 0, 0, false, 0, 0}, {2, 0, 1, false, 0, 1},
         {2, 0, 0, false, 0, 0}, // the expired flag cleared drops the alert
     };
     for (size_t i = 0; i < std::size(steps); ++i) {

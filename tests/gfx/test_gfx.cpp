@@ -8,7 +8,9 @@
 
 namespace {
 
-uint32_t at(const FrameBuffer& f, int x, int y) { return f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]; }
+uint32_t at(const FrameBuffer& f, int x, int y) {
+    return f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)];
+}
 
 // Pixels of the frame that differ from `background`, as (x, y) bounds and count.
 struct Touched {
@@ -59,10 +61,10 @@ TEST(FillRect, ClipsOnEveryEdgeAndEmptyWhenDegenerate) {
     struct Case {
         int x0, y0, x1, y1, count, bx0, by0, bx1, by1;
     } cases[] = {
-        {-5, -5, 3, 3, 9, 0, 0, 2, 2},           // top-left
+        {-5, -5, 3, 3, 9, 0, 0, 2, 2},               // top-left
         {125, 157, 200, 300, 9, 125, 157, 127, 159}, // bottom-right
-        {-10, 50, 200, 51, 128, 0, 50, 127, 50},  // wider than the frame
-        {60, -100, 61, 500, 160, 60, 0, 60, 159}, // taller than the frame
+        {-10, 50, 200, 51, 128, 0, 50, 127, 50},     // wider than the frame
+        {60, -100, 61, 500, 160, 60, 0, 60, 159},    // taller than the frame
     };
     for (const auto& c : cases) {
         FrameBuffer f{};
@@ -147,13 +149,13 @@ TEST(DrawMask, WeightIsSixteenthsAndAdditiveSaturating) {
     const uint8_t mask[] = {0x17, 0xEF};
     FrameBuffer f{};
     gfx_draw_mask(f.pixels, 128, 160, mask, 4, 1, 0, 0, 0x01020304);
-    EXPECT_EQ(at(f, 0, 1), 0x01020304u);       // n = 1: k = 1
-    EXPECT_EQ(at(f, 1, 1), 0x070E151Cu);       // n = 7: k = 7
-    EXPECT_EQ(at(f, 2, 1), 0x0E1C2A38u);       // n = 14: k = 14
-    EXPECT_EQ(at(f, 3, 1), 0x10203040u);       // n = 15: k = 16
+    EXPECT_EQ(at(f, 0, 1), 0x01020304u); // n = 1: k = 1
+    EXPECT_EQ(at(f, 1, 1), 0x070E151Cu); // n = 7: k = 7
+    EXPECT_EQ(at(f, 2, 1), 0x0E1C2A38u); // n = 14: k = 14
+    EXPECT_EQ(at(f, 3, 1), 0x10203040u); // n = 15: k = 16
     gfx_draw_mask(f.pixels, 128, 160, mask, 4, 1, 0, 0, 0x80808080);
-    EXPECT_EQ(at(f, 0, 1), 0x81828384u);       // adds to what is there
-    EXPECT_EQ(at(f, 3, 1), 0xFFFFFFFFu);       // saturates per channel
+    EXPECT_EQ(at(f, 0, 1), 0x81828384u); // adds to what is there
+    EXPECT_EQ(at(f, 3, 1), 0xFFFFFFFFu); // saturates per channel
 }
 
 TEST(DrawMask, TwiceEqualsOnceWithFullChannels) {
@@ -193,9 +195,9 @@ TEST(Masks, SizesAndShapes) {
     struct M {
         const MaskImage* m;
         int w, h;
-    } all[] = {{&MASK_ARROW_UP, 12, 8},  {&MASK_ARROW_DOWN, 12, 8}, {&MASK_ARROW_LEFT, 8, 12},
-               {&MASK_ARROW_RIGHT, 8, 12}, {&MASK_CHECK, 8, 11},    {&MASK_CROSS, 8, 10},
-               {&MASK_PLAY, 16, 17},      {&MASK_PAUSE, 16, 17},    {&MASK_BALL, 20, 20}};
+    } all[] = {{&MASK_ARROW_UP, 12, 8},    {&MASK_ARROW_DOWN, 12, 8}, {&MASK_ARROW_LEFT, 8, 12},
+               {&MASK_ARROW_RIGHT, 8, 12}, {&MASK_CHECK, 8, 11},      {&MASK_CROSS, 8, 10},
+               {&MASK_PLAY, 16, 17},       {&MASK_PAUSE, 16, 17},     {&MASK_BALL, 20, 20}};
     for (const auto& e : all) {
         EXPECT_EQ(e.m->width, e.w);
         EXPECT_EQ(e.m->height, e.h);

@@ -38,7 +38,8 @@ struct Target {
     }
     bool guards_intact() const {
         return std::count(store.begin(), store.begin() + GUARD, 0xDEADBEEFu) +
-                   std::count(store.end() - GUARD, store.end(), 0xDEADBEEFu) == 2 * GUARD;
+                   std::count(store.end() - GUARD, store.end(), 0xDEADBEEFu) ==
+               2 * GUARD;
     }
     int changed(uint32_t background, int* x1 = nullptr, int* y1 = nullptr) const {
         int n = 0;

@@ -81,8 +81,8 @@ TEST_F(Host, HitRegionsHaveExclusiveUpperBounds) {
     struct Case {
         int x, y;
         int32_t* line;
-    } inside[] = {{101, 131, &view_button_down}, {139, 169, &view_button_down},
-                  {101, 201, &left_button_down}, {139, 239, &left_button_down},
+    } inside[] = {{101, 131, &view_button_down},  {139, 169, &view_button_down},
+                  {101, 201, &left_button_down},  {139, 239, &left_button_down},
                   {321, 201, &right_button_down}, {359, 239, &right_button_down}};
     for (const auto& c : inside) {
         host_reset_all();
@@ -91,9 +91,9 @@ TEST_F(Host, HitRegionsHaveExclusiveUpperBounds) {
         host_hit_test(false, c.x, c.y);
         EXPECT_EQ(*c.line, 0) << c.x << "," << c.y;
     }
-    int outside[][2] = {{100, 150}, {140, 150}, {120, 130}, {120, 170}, {120, 200}, {120, 240},
-                        {320, 220}, {360, 220}, {340, 200}, {340, 240}, {200, 300}, {260, 300},
-                        {230, 275}, {230, 325}, {120, 185}};
+    int outside[][2] = {{100, 150}, {140, 150}, {120, 130}, {120, 170}, {120, 200},
+                        {120, 240}, {320, 220}, {360, 220}, {340, 200}, {340, 240},
+                        {200, 300}, {260, 300}, {230, 275}, {230, 325}, {120, 185}};
     for (auto& p : outside) {
         host_reset_all();
         host_hit_test(true, p[0], p[1]);
