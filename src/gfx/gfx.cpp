@@ -2,7 +2,23 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 uint32_t gfx_blend_color(uint32_t color_a, uint32_t color_b, float weight) {
+#if defined(__SSE2__)
+    // The four channels side by side: the same single-precision operations in the same order as the
+    // scalar form below, so the results are bit for bit the same; it is the hot path of all text.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i ai = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(color_a)), zero), zero);
+    __m128i bi = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(color_b)), zero), zero);
+    __m128 v = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(ai), _mm_set1_ps(1.0f - weight)),
+                          _mm_mul_ps(_mm_cvtepi32_ps(bi), _mm_set1_ps(weight)));
+    __m128i t = _mm_cvttps_epi32(v);
+    t = _mm_packs_epi32(t, t);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(t, t)));
+#else
     uint32_t out = 0;
     for (int shift = 24; shift >= 0; shift -= 8) {
         float a = static_cast<float>((color_a >> shift) & 0xFF);
@@ -12,6 +28,7 @@ uint32_t gfx_blend_color(uint32_t color_a, uint32_t color_b, float weight) {
         out |= static_cast<uint32_t>(v) << shift;
     }
     return out;
+#endif
 }
 
 void gfx_fill_rect(uint32_t* frame, int x0, int y0, int x1, int y1, uint32_t color) {

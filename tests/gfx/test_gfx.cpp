@@ -45,6 +45,24 @@ TEST(Blend, SaturatesAbove255) {
     EXPECT_EQ(gfx_blend_color(0x00000000, 0xFF80FF10, 1.5f), 0xFFC0FF18u);
 }
 
+TEST(Blend, EveryChannelFollowsTheSinglePrecisionFormula) {
+    // The blend works on all four channels at once; each must still be its own truncated float sum.
+    auto channel = [](int a, int b, float w) {
+        return std::min(255, static_cast<int>(a * (1.0f - w) + b * w));
+    };
+    const float weights[] = {0.0f,   16.0f / 255.0f,  0.3f, 0.5f, 112.0f / 255.0f,
+                             0.999f, 240.0f / 255.0f, 1.0f};
+    for (int a = 0; a < 256; a += 5)
+        for (int b = 0; b < 256; b += 3)
+            for (float w : weights) {
+                uint32_t ca = 0xFF000000u | a << 16 | (255 - a) << 8 | b,
+                         cb = static_cast<uint32_t>(b) << 24 | b << 16 | a << 8 | 7;
+                uint32_t want = static_cast<uint32_t>(channel(0xFF, b, w)) << 24 | channel(a, b, w) << 16 |
+                                channel(255 - a, a, w) << 8 | channel(b, 7, w);
+                ASSERT_EQ(gfx_blend_color(ca, cb, w), want) << a << " " << b << " " << w;
+            }
+}
+
 TEST(FillRect, OrdersCornersAndExcludesFarEdges) {
     FrameBuffer f{};
     gfx_fill_rect(f.pixels, 10, 20, 5, 25, 0xFF00FF00);
