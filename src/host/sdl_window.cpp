@@ -4,6 +4,7 @@
 #include <SDL_syswm.h>
 #include <poll.h>
 
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -55,7 +56,8 @@ int64_t tick_clock_ns() {
 
 void sleep_until_ns(int64_t t) {
     timespec ts{static_cast<time_t>(t / 1000000000), static_cast<long>(t % 1000000000)};
-    while (clock_nanosleep(TICK_CLOCK, TIMER_ABSTIME, &ts, nullptr) != 0) {
+    // Only a signal cuts the sleep short; any other failure must not turn into a busy loop.
+    while (clock_nanosleep(TICK_CLOCK, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
 }
 
