@@ -1,5 +1,7 @@
 #include "host/headless.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -19,7 +21,7 @@ uint8_t dump_bytes[FRAME_PIXELS * 4];
 constexpr int MAX_WORDS = 5; // the longest command has four; one more tells "too many"
 
 struct Words {
-    std::string_view w[MAX_WORDS];
+    std::string w[MAX_WORDS];
     int n; // words seen, counted past MAX_WORDS
 };
 
@@ -27,20 +29,39 @@ bool is_blank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-Words split_words(std::string_view line) {
-    Words out{};
-    size_t hash = line.find('#');
-    if (hash != std::string_view::npos) line = line.substr(0, hash);
+std::string quoted(std::string_view word);
+
+// Blanks separate words; '#' at the start of a word starts a comment. A word in double quotes may hold
+// blanks and '#', with \" for a quote and \\ for a backslash. Returns why the line cannot be split, else
+// nothing.
+std::string split_words(std::string_view line, Words* out) {
+    *out = Words{};
     size_t i = 0;
-    while (i < line.size()) {
+    for (;;) {
         while (i < line.size() && is_blank(line[i])) ++i;
-        if (i == line.size()) break;
-        size_t start = i;
-        while (i < line.size() && !is_blank(line[i])) ++i;
-        if (out.n < MAX_WORDS) out.w[out.n] = line.substr(start, i - start);
-        ++out.n;
+        if (i == line.size() || line[i] == '#') return {};
+        std::string word;
+        if (line[i] == '"') {
+            for (++i;; ++i) {
+                if (i == line.size()) return "missing closing quote";
+                char c = line[i];
+                if (c == '"') break;
+                if (c == '\\') {
+                    if (i + 1 == line.size() || (line[i + 1] != '"' && line[i + 1] != '\\'))
+                        return "bad escape " + quoted(line.substr(i, 2)) + " in quotes (only \\\" and \\\\)";
+                    c = line[++i];
+                }
+                word += c;
+            }
+            if (++i < line.size() && !is_blank(line[i])) return "no blank after the closing quote";
+        } else {
+            size_t start = i;
+            while (i < line.size() && !is_blank(line[i])) ++i;
+            word.assign(line.substr(start, i - start));
+        }
+        if (out->n < MAX_WORDS) out->w[out->n] = std::move(word);
+        ++out->n;
     }
-    return out;
 }
 
 // A word as it may appear inside a one-line message: quoted, control bytes escaped, long words cut.
@@ -166,6 +187,16 @@ constexpr CommandForm COMMAND_FORMS[] = {
     {"dump", HL_DUMP, 1, 1, "dump FILE"},
 };
 
+// A file name as written: any bytes but control characters.
+std::string file_name(const std::string& word, std::string* out) {
+    if (word.empty()) return "empty file name";
+    for (char c : word)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            return "control character in file name " + quoted(word);
+    *out = word;
+    return {};
+}
+
 // Parses one line that has at least one word; returns the reason when it is malformed, else empty.
 std::string parse_command(const Words& words, HeadlessCommand* cmd) {
     const CommandForm* form = nullptr;
@@ -176,12 +207,15 @@ std::string parse_command(const Words& words, HeadlessCommand* cmd) {
     if (args < form->min_args || args > form->max_args)
         return "wrong number of words for " + quoted(words.w[0]) + ": expected '" + form->usage + "'";
     cmd->op = form->op;
-    std::string_view a1 = words.w[1], a2 = args >= 2 ? words.w[2] : "", a3 = args >= 3 ? words.w[3] : "";
+    std::string_view a1 = words.w[1], a2 = words.w[2], a3 = words.w[3];
 
     auto duration = [&](std::string_view s) -> std::string {
         DurationResult d = parse_duration(s, &cmd->duration_ms);
         if (d == DURATION_OK) return {};
-        if (d == DURATION_TOO_LONG) return "duration " + quoted(s) + " is too long";
+        if (d == DURATION_TOO_LONG)
+            return "duration " + quoted(s) + " is over the limit of " +
+                   std::to_string(HEADLESS_MAX_WAIT_HOURS) + " hours (" +
+                   std::to_string(HEADLESS_MAX_WAIT_MS / 1000) + "s)";
         return "bad duration " + quoted(s) + " (a whole number followed by ms or s, e.g. 10ms or 2s)";
     };
     auto button = [&](std::string_view s) -> std::string {
@@ -233,12 +267,10 @@ std::string parse_command(const Words& words, HeadlessCommand* cmd) {
                 return "bad scale " + quoted(a2) + " (a whole number 1-8)";
             cmd->scale = static_cast<int32_t>(s);
         }
-        cmd->file.assign(a1);
-        return {};
+        return file_name(words.w[1], &cmd->file);
     case HL_WINDOW:
     case HL_DUMP:
-        cmd->file.assign(a1);
-        return {};
+        return file_name(words.w[1], &cmd->file);
     }
     return "unknown command " + quoted(words.w[0]);
 }
@@ -259,17 +291,7 @@ const char* write_dump(const char* path) {
             *p++ = static_cast<uint8_t>(c >> 16);
             *p++ = static_cast<uint8_t>(c >> 24);
         }
-    errno = 0;
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return std::strerror(errno != 0 ? errno : EIO);
-    bool ok = std::fwrite(dump_bytes, 1, sizeof dump_bytes, f) == sizeof dump_bytes;
-    int saved = errno;
-    errno = 0;
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        saved = errno;
-    }
-    return ok ? nullptr : std::strerror(saved != 0 ? saved : EIO);
+    return host_file_write_all(path, dump_bytes, sizeof dump_bytes);
 }
 
 struct Runner {
@@ -277,9 +299,18 @@ struct Runner {
     uint64_t now_ms;
 };
 
-void advance(Runner* r, uint64_t ms) {
-    r->now_ms += ms;
-    host_sched_run(&r->sched, r->now_ms, -1);
+// Simulated time between two looks at the stop signal: about a millisecond of real time.
+constexpr uint64_t STOP_CHECK_MS = 1000;
+
+// Runs the ticks of the next ms milliseconds; false when a signal stopped it.
+bool advance(Runner* r, uint64_t ms) {
+    uint64_t end = r->now_ms + ms;
+    do {
+        if (headless_stop_signal != 0) return false;
+        r->now_ms = end - r->now_ms > STOP_CHECK_MS ? r->now_ms + STOP_CHECK_MS : end;
+        host_sched_run(&r->sched, r->now_ms, -1);
+    } while (r->now_ms < end);
+    return true;
 }
 
 void button_line(HeadlessButton b, bool press) {
@@ -298,7 +329,7 @@ const char* const USAGE =
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
-    "Commands, one a line (# starts a comment):\n"
+    "Commands, one a line (# at the start of a word starts a comment):\n"
     "  wait DURATION          advance the simulated clock, running every tick that falls due\n"
     "  press BUTTON           left-mouse press at the centre of the button's region\n"
     "  release BUTTON         the matching release at the same point\n"
@@ -313,23 +344,36 @@ const char* const USAGE =
     "  window FILE            the whole 450 x 550 window picture as an RGB PNG\n"
     "  dump FILE              the last frame raw: 20480 little-endian ARGB words, top row first\n"
     "\n"
-    "DURATION is a whole number followed by ms or s (10ms, 2s). BUTTON is view, left, right or both.\n"
-    "For probe and expect X is 0-127 and Y 0-159; mouse coordinates may be anything.\n"
+    "DURATION is a whole number followed by ms or s (10ms, 2s), at most 1000 hours. BUTTON is view,\n"
+    "left, right or both. For probe and expect X is 0-127 and Y 0-159; mouse coordinates may be anything.\n"
+    "A FILE with blanks or # goes in double quotes, with \\\" and \\\\ inside: shot \"my shot.png\" 2.\n"
+    "Files appear whole or not at all. A script is at most 16 MiB; Ctrl-C stops it (exit status 130).\n"
     "\n"
     "Exit status: 0 every command ran, 1 a file could not be written, 2 bad option or script\n"
     "(nothing runs), 3 an expect line saw another colour.\n";
 
-// Reads a whole stream; false with errno's reason in *reason on a read error.
-bool read_all(FILE* f, std::string* text, const char** reason) {
+enum ReadResult { READ_OK, READ_FAILED, READ_TOO_BIG };
+
+// Reads a whole stream of at most HEADLESS_MAX_SCRIPT_BYTES; on a read error errno's reason in *reason.
+ReadResult read_all(FILE* f, std::string* text, const char** reason) {
     char buf[65536];
     size_t n;
     errno = 0;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text->append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        if (text->size() + n > HEADLESS_MAX_SCRIPT_BYTES) return READ_TOO_BIG;
+        text->append(buf, n);
+    }
     if (std::ferror(f)) {
         *reason = std::strerror(errno != 0 ? errno : EIO);
-        return false;
+        return READ_FAILED;
     }
-    return true;
+    return READ_OK;
+}
+
+int stopped(FILE* out, FILE* err, const char* where) {
+    std::fflush(out);
+    std::fprintf(err, "%s: interrupted\n", where);
+    return 128 + headless_stop_signal;
 }
 
 } // namespace
@@ -365,9 +409,12 @@ void headless_button_point(HeadlessButton b, int* x, int* y) {
     }
 }
 
+volatile std::sig_atomic_t headless_stop_signal = 0;
+
 bool headless_parse(std::string_view name, std::string_view text, HeadlessScript* out, std::string* error) {
     out->name.assign(name);
     out->commands.clear();
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     int line_no = 0;
     size_t pos = 0;
     while (pos < text.size()) {
@@ -376,11 +423,12 @@ bool headless_parse(std::string_view name, std::string_view text, HeadlessScript
         std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
         ++line_no;
-        Words words = split_words(line);
-        if (words.n == 0) continue;
+        Words words;
+        std::string why = split_words(line, &words);
+        if (why.empty() && words.n == 0) continue;
         HeadlessCommand cmd{};
         cmd.line = line_no;
-        std::string why = parse_command(words, &cmd);
+        if (why.empty()) why = parse_command(words, &cmd);
         if (!why.empty()) {
             *error = out->name + ":" + std::to_string(line_no) + ": " + why;
             return false;
@@ -399,6 +447,7 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
 
     for (const HeadlessCommand& cmd : script.commands) {
         const char* failure = nullptr;
+        if (headless_stop_signal != 0) break;
         switch (cmd.op) {
         case HL_WAIT:
             advance(&r, cmd.duration_ms);
@@ -411,13 +460,13 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
             break;
         case HL_CLICK:
             button_line(cmd.button, true);
-            advance(&r, HEADLESS_CLICK_MS);
+            if (!advance(&r, HEADLESS_CLICK_MS)) break;
             button_line(cmd.button, false);
             advance(&r, HEADLESS_CLICK_MS);
             break;
         case HL_HOLD:
             button_line(cmd.button, true);
-            advance(&r, cmd.duration_ms);
+            if (!advance(&r, cmd.duration_ms)) break;
             button_line(cmd.button, false);
             advance(&r, HEADLESS_CLICK_MS);
             break;
@@ -464,7 +513,10 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
             write_failed(script, cmd, failure, err);
             return HEADLESS_EXIT_WRITE;
         }
+        if (headless_stop_signal != 0)
+            return stopped(out, err, (script.name + ":" + std::to_string(cmd.line)).c_str());
     }
+    if (headless_stop_signal != 0) return stopped(out, err, "zt30-headless");
     errno = 0;
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(err, "zt30-headless: cannot write standard output: %s\n",
@@ -526,24 +578,33 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
     std::string text;
     const char* reason = nullptr;
     std::string name = path ? path : "-";
-    if (!path || name == "-") {
-        if (!read_all(in, &text, &reason)) {
-            std::fprintf(err, "zt30-headless: cannot read standard input: %s\n", reason);
-            return HEADLESS_EXIT_USAGE;
-        }
+    bool from_in = !path || name == "-";
+    ReadResult got = READ_FAILED;
+    if (from_in) {
+        if (isatty(fileno(in)))
+            std::fputs("zt30-headless: reading commands from standard input, end with Ctrl-D (--help lists "
+                       "them)\n",
+                       err);
+        got = read_all(in, &text, &reason);
     } else {
         errno = 0;
         FILE* f = std::fopen(path, "rb");
-        bool ok = f != nullptr;
-        if (!ok)
+        if (!f)
             reason = std::strerror(errno != 0 ? errno : EIO);
         else
-            ok = read_all(f, &text, &reason);
+            got = read_all(f, &text, &reason);
         if (f) std::fclose(f);
-        if (!ok) {
-            std::fprintf(err, "zt30-headless: cannot read %s: %s\n", quoted(name).c_str(), reason);
-            return HEADLESS_EXIT_USAGE;
-        }
+    }
+    if (headless_stop_signal != 0) return stopped(out, err, "zt30-headless");
+    std::string shown = from_in ? "standard input" : quoted(name);
+    if (got == READ_TOO_BIG) {
+        std::fprintf(err, "zt30-headless: %s is over the %zu MiB limit of a script\n", shown.c_str(),
+                     HEADLESS_MAX_SCRIPT_BYTES >> 20);
+        return HEADLESS_EXIT_USAGE;
+    }
+    if (got == READ_FAILED) {
+        std::fprintf(err, "zt30-headless: cannot read %s: %s\n", shown.c_str(), reason);
+        return HEADLESS_EXIT_USAGE;
     }
 
     HeadlessScript script;

@@ -1,6 +1,8 @@
 // The headless runner: the instrument on a simulated clock, driven by a script of commands.
 // A script is parsed whole before anything runs, so a bad line costs nothing but its error message.
 #pragma once
+#include <csignal>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -35,8 +37,11 @@ enum HeadlessButton : int32_t { HL_BUTTON_VIEW, HL_BUTTON_LEFT, HL_BUTTON_RIGHT,
 
 // How long a click keeps the button down, and the pause after every release of click and hold.
 constexpr uint64_t HEADLESS_CLICK_MS = 50;
-// Longest single wait accepted: far beyond any use, short of overflowing the simulated clock.
-constexpr uint64_t HEADLESS_MAX_WAIT_MS = 1000000000000000ull;
+// Longest single wait or hold: about an hour of real time, so a slip of the unit cannot run for days.
+constexpr uint64_t HEADLESS_MAX_WAIT_HOURS = 1000;
+constexpr uint64_t HEADLESS_MAX_WAIT_MS = HEADLESS_MAX_WAIT_HOURS * 3600 * 1000;
+// Largest script read; beyond it the input is surely not a script.
+constexpr size_t HEADLESS_MAX_SCRIPT_BYTES = 16u << 20;
 constexpr int HEADLESS_MAX_SCALE = 8;
 
 struct HeadlessCommand {
@@ -61,7 +66,12 @@ struct HeadlessOptions {
     ClockTime local_time;
 };
 
-// Parses a whole script. On the first bad line returns false with "NAME:LINE: what is wrong" in *error.
+// A signal number set by the program's signal handler (SIGINT, SIGTERM): a running script stops between
+// two ticks and returns 128 + the number.
+extern volatile std::sig_atomic_t headless_stop_signal;
+
+// Parses a whole script (a UTF-8 byte-order mark at its start is skipped). On the first bad line returns
+// false with "NAME:LINE: what is wrong" in *error.
 bool headless_parse(std::string_view name, std::string_view text, HeadlessScript* out, std::string* error);
 
 // "HH:MM:SS" (hour 0..23, minute and second 0..59) as a local time on a fixed date.
@@ -74,5 +84,6 @@ void headless_button_point(HeadlessButton b, int* x, int* y);
 // Returns the exit code.
 int headless_run(const HeadlessScript& script, const HeadlessOptions& options, FILE* out, FILE* err);
 
-// The whole program: options, reading the script (from in for "-" or none), parsing and running.
+// The whole program: options, reading the script (from in for "-" or none), parsing and running. With no
+// script and a terminal on `in`, first a hint on err that commands are read from there.
 int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* err);

@@ -1,24 +1,140 @@
 #include "host/png_write.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 uint8_t png_row[HOST_PNG_MAX_WIDTH * 3];
-char png_reason[256];
+char reason[256];
+HostWriteFn write_fn = ::write;
+unsigned temp_counter;
 
-struct PngSink {
-    FILE* file;
-    int error; // errno of the first failed write, 0 while all is well
-};
+// Longest part of the target's name kept in the temporary file's name, so that it fits NAME_MAX.
+constexpr size_t TEMP_BASE_MAX = 200;
 
-void set_reason(const char* text) {
-    std::snprintf(png_reason, sizeof png_reason, "%s", text);
+const char* set_reason(const char* text) {
+    std::snprintf(reason, sizeof reason, "%s", text);
+    return reason;
 }
+
+const char* fail(HostFile* f, int error) {
+    f->error = error != 0 ? error : EIO;
+    return set_reason(std::strerror(f->error));
+}
+
+bool starts_with(const char* s, const char* prefix) {
+    return std::strncmp(s, prefix, std::strlen(prefix)) == 0;
+}
+
+// Opens a new file beside f->target, named after it: ".NAME.PID-N".
+int open_temp(HostFile* f) {
+    const char* slash = std::strrchr(f->target, '/');
+    size_t dir_len = slash ? static_cast<size_t>(slash - f->target) + 1 : 0;
+    const char* base = f->target + dir_len;
+    size_t base_len = std::strlen(base);
+    if (base_len > TEMP_BASE_MAX) base_len = TEMP_BASE_MAX;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        int n =
+            std::snprintf(f->temp, sizeof f->temp, "%.*s.%.*s.%ld-%u", static_cast<int>(dir_len), f->target,
+                          static_cast<int>(base_len), base, static_cast<long>(getpid()), temp_counter++);
+        if (n < 0 || static_cast<size_t>(n) >= sizeof f->temp) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        int fd = ::open(f->temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+void host_file_set_write_hook(HostWriteFn fn) {
+    write_fn = fn ? fn : ::write;
+}
+
+const char* host_file_open(HostFile* f, const char* path) {
+    f->fd = -1;
+    f->place = false;
+    f->error = 0;
+    f->temp[0] = f->target[0] = '\0';
+    if (!path || !*path) return fail(f, ENOENT);
+    if (std::strlen(path) >= sizeof f->target) return fail(f, ENAMETOOLONG);
+
+    struct stat st;
+    bool exists = ::stat(path, &st) == 0;
+    // Under /dev and /proc a name is an alias of something else (/dev/stdout may lead to the regular file
+    // the shell redirected into): renaming over it would replace the alias instead of writing through.
+    f->place = (exists && !S_ISREG(st.st_mode)) || starts_with(path, "/dev/") || starts_with(path, "/proc/");
+    if (f->place) {
+        std::snprintf(f->target, sizeof f->target, "%s", path);
+        f->fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        return f->fd < 0 ? fail(f, errno) : nullptr;
+    }
+    // A link stays a link: the file it leads to is the one replaced.
+    if (::lstat(path, &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (!::realpath(path, f->target)) return fail(f, errno);
+    } else {
+        std::snprintf(f->target, sizeof f->target, "%s", path);
+    }
+    f->fd = open_temp(f);
+    return f->fd < 0 ? fail(f, errno) : nullptr;
+}
+
+bool host_file_write(HostFile* f, const void* data, size_t size) {
+    if (f->error != 0) return false;
+    if (f->fd < 0) {
+        f->error = EBADF;
+        return false;
+    }
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        errno = 0;
+        ssize_t n = write_fn(f->fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            f->error = n < 0 && errno != 0 ? errno : ENOSPC;
+            return false;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+const char* host_file_commit(HostFile* f) {
+    if (f->fd >= 0 && ::close(f->fd) != 0 && f->error == 0) f->error = errno != 0 ? errno : EIO;
+    f->fd = -1;
+    if (f->error == 0 && !f->place && ::rename(f->temp, f->target) != 0) f->error = errno != 0 ? errno : EIO;
+    if (f->error == 0) return nullptr;
+    if (!f->place) ::unlink(f->temp);
+    return set_reason(std::strerror(f->error));
+}
+
+void host_file_discard(HostFile* f) {
+    if (f->fd >= 0) ::close(f->fd);
+    f->fd = -1;
+    if (!f->place && f->temp[0] != '\0') ::unlink(f->temp);
+    f->temp[0] = '\0';
+}
+
+const char* host_file_write_all(const char* path, const void* data, size_t size) {
+    static HostFile file;
+    const char* why = host_file_open(&file, path);
+    if (why) return why;
+    host_file_write(&file, data, size);
+    return host_file_commit(&file);
+}
+
+namespace {
 
 // libpng reports through longjmp; keep its message instead of letting it print.
 [[noreturn]] void on_png_error(png_structp png, png_const_charp message) {
@@ -29,20 +145,12 @@ void set_reason(const char* text) {
 void on_png_warning(png_structp, png_const_charp) {}
 
 void on_png_write(png_structp png, png_bytep data, size_t length) {
-    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-    if (std::fwrite(data, 1, length, sink->file) != length) {
-        sink->error = errno != 0 ? errno : EIO;
-        png_error(png, std::strerror(sink->error));
-    }
+    auto* file = static_cast<HostFile*>(png_get_io_ptr(png));
+    if (!host_file_write(file, data, length)) png_error(png, std::strerror(file->error));
 }
 
-void on_png_flush(png_structp png) {
-    auto* sink = static_cast<PngSink*>(png_get_io_ptr(png));
-    if (std::fflush(sink->file) != 0) {
-        sink->error = errno != 0 ? errno : EIO;
-        png_error(png, std::strerror(sink->error));
-    }
-}
+// Nothing is buffered on this side.
+void on_png_flush(png_structp) {}
 
 void fill_row(const uint32_t* src, int width, int scale) {
     uint8_t* p = png_row;
@@ -57,7 +165,7 @@ void fill_row(const uint32_t* src, int width, int scale) {
 }
 
 // The libpng part on its own, so that nothing with a destructor lives across its setjmp.
-bool encode(PngSink* sink, const uint32_t* top, int width, int height, ptrdiff_t stride, int scale) {
+bool encode(HostFile* file, const uint32_t* top, int width, int height, ptrdiff_t stride, int scale) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, on_png_error, on_png_warning);
     if (!png) {
         set_reason("out of memory");
@@ -73,7 +181,7 @@ bool encode(PngSink* sink, const uint32_t* top, int width, int height, ptrdiff_t
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_set_write_fn(png, sink, on_png_write, on_png_flush);
+    png_set_write_fn(png, file, on_png_write, on_png_flush);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width * scale), static_cast<png_uint_32>(height * scale),
                  8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -91,22 +199,14 @@ bool encode(PngSink* sink, const uint32_t* top, int width, int height, ptrdiff_t
 
 const char* host_png_write_rgb(const char* path, const uint32_t* top, int width, int height, ptrdiff_t stride,
                                int scale) {
-    if (width <= 0 || height <= 0 || scale <= 0 || width > HOST_PNG_MAX_WIDTH / scale) {
-        set_reason("picture size out of range");
-        return png_reason;
+    if (width <= 0 || height <= 0 || scale <= 0 || width > HOST_PNG_MAX_WIDTH / scale)
+        return set_reason("picture size out of range");
+    static HostFile file;
+    const char* why = host_file_open(&file, path);
+    if (why) return why;
+    if (!encode(&file, top, width, height, stride, scale)) {
+        host_file_discard(&file);
+        return reason;
     }
-    errno = 0;
-    FILE* file = std::fopen(path, "wb");
-    if (!file) {
-        set_reason(std::strerror(errno != 0 ? errno : EIO));
-        return png_reason;
-    }
-    PngSink sink{file, 0};
-    bool ok = encode(&sink, top, width, height, stride, scale);
-    errno = 0;
-    if (std::fclose(file) != 0 && ok) {
-        set_reason(std::strerror(errno != 0 ? errno : EIO));
-        ok = false;
-    }
-    return ok ? nullptr : png_reason;
+    return host_file_commit(&file);
 }

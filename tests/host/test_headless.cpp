@@ -118,18 +118,21 @@ uint32_t png_at(const Png& png, int x, int y) {
 // ---- parsing ----
 
 TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
-    // Blank and comment lines still count for line numbers; tabs and CRs separate words.
-    HeadlessScript s = parse_ok("# a comment line\n"
+    // Blank and comment lines still count for line numbers; tabs and CRs separate words; a byte-order
+    // mark is not part of the first word.
+    HeadlessScript s = parse_ok("\xEF\xBB\xBF# a comment line\n"
                                 "\n"
                                 "\twait   007s   # trailing comment\r\n"
-                                "wait 0ms#glued to the word\n"
-                                "wait 1000000000000000ms\n"
-                                "hold both 1000000000000s\n"
+                                "wait 0ms #glued to the word\n"
+                                "wait 3600000000ms\n"
+                                "hold both 3600000s\n"
                                 "mouse down -5 70000\n"
                                 "local-time 7:05:09\n"
                                 "expect 127 159 0xff00aa10\n"
-                                "shot b.png 8\n");
-    ASSERT_EQ(s.commands.size(), 8u);
+                                "shot b.png 8\n"
+                                "shot \"my #1 \\\"shot\\\" \\\\.png\"\r\n"
+                                "dump a#b\xC3\xA9\"\n");
+    ASSERT_EQ(s.commands.size(), 10u);
     const auto& c = s.commands;
     EXPECT_EQ(c[0].line, 3);
     EXPECT_EQ(c[0].duration_ms, 7000u);
@@ -145,6 +148,9 @@ TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
     EXPECT_EQ(c[7].scale, 8);
     EXPECT_EQ(c[7].file, "b.png");
     EXPECT_EQ(c[7].line, 10);
+    EXPECT_EQ(c[8].file, "my #1 \"shot\" \\.png");
+    EXPECT_EQ(c[9].file, "a#b\xC3\xA9\"");
+    EXPECT_EQ(parse_ok("\xEF\xBB\xBFwait 1s").commands.size(), 1u);
     EXPECT_TRUE(parse_ok("\n\n  \t\r\n# wait 1s\n   # probe 1 1").commands.empty());
 }
 
@@ -168,8 +174,11 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"wait 10", "bad duration '10'" + duration},
         {"wait 1.5s", "bad duration '1.5s'" + duration},
         {"hold view 1", "bad duration '1'" + duration},
-        {"wait 1000000000000001ms", "duration '1000000000000001ms' is too long"},
-        {"wait 1000000000001s", "duration '1000000000001s' is too long"},
+        {"wait 10ms#x", "bad duration '10ms#x'" + duration},
+        {"wait 3600000001ms", "duration '3600000001ms' is over the limit of 1000 hours (3600000s)"},
+        {"hold left 3600001s", "duration '3600001s' is over the limit of 1000 hours (3600000s)"},
+        {"wait 99999999999999999999999s",
+         "duration '99999999999999999999999s' is over the limit of 1000 hours (3600000s)"},
         {"hold VIEW 1s", "unknown button 'VIEW' (view, left, right or both)"},
         {"mouse move 1 2", "bad mouse action 'move' (down or up)"},
         {"mouse down 1 y", "bad number 'y' for Y"},
@@ -179,10 +188,18 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"probe 0x10 0", "bad number '0x10' for X"},
         {"expect 1 2 0x123", "bad colour '0x123'" + colour},
         {"expect 1 2 0xFF00000G", "bad colour '0xFF00000G'" + colour},
+        {"expect 1 2 0x0FF000000", "bad colour '0x0FF000000'" + colour},
         {"expect 200 2 0xFF000000", "X 200 is outside the frame (0-127)"},
         {"local-time 12:00", "bad time '12:00' (HH:MM:SS, hours 0-23)"},
         {"shot a.png 0", "bad scale '0' (a whole number 1-8)"},
         {"shot a.png 9", "bad scale '9' (a whole number 1-8)"},
+        {"shot \"a b.png", "missing closing quote"},
+        {"shot \"a\"b.png", "no blank after the closing quote"},
+        {"dump \"a\\n\"", "bad escape '\\n' in quotes (only \\\" and \\\\)"},
+        {"window \"\"", "empty file name"},
+        {"shot \"a\tb.png\"", "control character in file name 'a\\x09b.png'"},
+        {"dump a\x1b[1m", "control character in file name 'a\\x1B[1m'"},
+        {"\xEF\xBB\xBFwait 1s", "unknown command '\\xEF\\xBB\\xBFwait' (see --help)"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(parse_error("wait 10ms\n# fine so far\n" + c.line + "\nwait 10ms\n"),
@@ -350,6 +367,46 @@ TEST(HeadlessRun, UnwritableFilesStopWithOneLineAndExit1) {
     }
 }
 
+// A disk that fills part way through: the error, and no file under the name nor beside it; a file of that
+// name from before stays as it was.
+TEST(HeadlessRun, FailedWritesLeaveNoPartialFile) {
+    TempDir dir;
+    const std::string old = dir.file("old.png");
+    FILE* f = std::fopen(old.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("before", f);
+    std::fclose(f);
+    static size_t budget; // bytes the disk still takes
+    host_file_set_write_hook([](int fd, const void* data, size_t size) -> ssize_t {
+        if (budget == 0) {
+            errno = ENOSPC;
+            return -1;
+        }
+        size = std::min(size, budget);
+        budget -= size;
+        return ::write(fd, data, size);
+    });
+    for (size_t room : {0, 100, 5000}) {
+        for (const std::string& name : {dir.file("new.png"), old}) {
+            for (const std::string& line : {"shot \"" + name + "\" 4", "window " + name, "dump " + name}) {
+                budget = room;
+                RunResult r = run_script("wait 10ms\n" + line + "\nprobe 0 0\n");
+                EXPECT_EQ(r.code, HEADLESS_EXIT_WRITE) << line;
+                EXPECT_EQ(r.err, "-:2: cannot write '" + name + "': No space left on device\n") << line;
+                std::vector<std::string> left;
+                for (const auto& e : std::filesystem::directory_iterator(dir.path))
+                    left.push_back(e.path().filename());
+                EXPECT_EQ(left, std::vector<std::string>{"old.png"}) << line << " with room for " << room;
+                f = std::fopen(old.c_str(), "rb");
+                char buf[16] = {};
+                EXPECT_EQ(std::fread(buf, 1, sizeof buf, f), 6u);
+                std::fclose(f);
+            }
+        }
+    }
+    host_file_set_write_hook(nullptr);
+}
+
 // ---- robustness ----
 
 // Random and mutated scripts never crash the parser; each rejection is one clean SCRIPT:LINE line.
@@ -359,7 +416,8 @@ TEST(HeadlessFuzz, ParserRejectsGarbageCleanly) {
         "wait", "press", "release", "click", "hold", "mouse", "down", "up", "local-time", "probe", "expect",
         "shot", "window", "dump", "view", "left", "right", "both", "10ms", "2s", "0ms", "ms", "s", "-1", "0",
         "127", "128", "159", "160", "99999999999", "0xFF000000", "0x00000000", "0xZZ", "12:34:56", "24:00:00",
-        "x.png", "#", "#c", "\t", "  ", "\r", "\xff", std::string(1, '\0'), "8", "9", "1.5s", "--help"};
+        "x.png", "#", "#c", "\t", "  ", "\r", "\xff", std::string(1, '\0'), "8", "9", "1.5s", "--help",
+        "\"a b.png\"", "\"", "\\", "\\\"", "\xEF\xBB\xBF"};
     // clang-format on
     const std::string seeds[] = {"wait 2s\nclick right\nexpect 5 5 0x00000000\n",
                                  "hold right 1300ms\nprobe 100 120\nshot a.png 4\n",
@@ -406,6 +464,10 @@ TEST(HeadlessFuzz, ParserRejectsGarbageCleanly) {
                 ASSERT_TRUE(in_frame || (c.op != HL_PROBE && c.op != HL_EXPECT)) << text;
                 ASSERT_TRUE(c.op != HL_SHOT || (c.scale >= 1 && c.scale <= HEADLESS_MAX_SCALE)) << text;
                 ASSERT_LE(c.duration_ms, HEADLESS_MAX_WAIT_MS) << text;
+                for (char ch : c.file)
+                    ASSERT_TRUE(static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F) << text;
+                ASSERT_TRUE(c.file.empty() == (c.op != HL_SHOT && c.op != HL_WINDOW && c.op != HL_DUMP))
+                    << text;
             }
             continue;
         }
