@@ -118,6 +118,11 @@ TEST_F(AoaBar, GeometryOfTheThreeCallers) {
         for (int y = c->title_y - 7; y <= c->title_y + 8; ++y)
             for (int x = 0; x < FRAME_WIDTH; ++x) ASSERT_EQ(dark.at(x, y), title.at(x, y)) << x << "," << y;
 
+        limits(72, 22); // v = (4 - 2.2) / (7.2 - 2.2) = 0.36: three segments, truncated
+        Frame part;
+        draw(part, *c);
+        expect_segments(part, *c, 3);
+
         limits(30, 20); // v = (4 - 2) / (3 - 2) = 2, limited to 1: six green, two yellow, two red
         Frame full;
         draw(full, *c);
