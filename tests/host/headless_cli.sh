@@ -68,5 +68,75 @@ if [ "$code" != 1 ] || [ "$err" != "zt30-headless: cannot write standard output:
     failures=$((failures + 1))
 fi
 
+fail() {
+    echo "FAIL $*"
+    failures=$((failures + 1))
+}
+is_png() { [ "$(head -c 4 "$1" | od -An -tx1 | tr -d ' ')" = 89504e47 ]; }
+
+# Limits: the longest wait, the largest script (16 MiB passes, one byte more does not).
+check wait-limit 2 "-:2: duration '3600001s' is over the limit of 1000 hours (3600000s)" 'wait 1s\nwait 3600001s\n' --
+check hold-limit 2 "-:1: duration '3600000001ms' is over the limit of 1000 hours (3600000s)" 'hold view 3600000001ms\n' --
+check script-limit 2 "zt30-headless: '/dev/zero' is over the 16 MiB limit of a script" "" -- /dev/zero
+head -c $((16 << 20)) /dev/zero | tr '\0' ' ' >blank.zts
+check script-at-limit 0 "" "" -- blank.zts
+err=$({ cat blank.zts; echo; } | "$bin" 2>&1 >/dev/null)
+code=$?
+[ "$code" = 2 ] && [ "$err" = "zt30-headless: standard input is over the 16 MiB limit of a script" ] ||
+    fail "stdin-limit: exit $code, $err"
+rm -f blank.zts
+
+# A byte-order mark at the start is no part of the first command.
+check byte-order-mark 0 "" '\xEF\xBB\xBFprobe 7 8\n' --
+grep -qx '7 8 0x[0-9A-F]\{8\}' out.txt || fail "probe after a byte-order mark: $(cat out.txt)"
+
+# File names: quoted with blanks, quotes and backslashes; '#' inside a word is no comment.
+check quoted-names 0 "" 'shot "my shot.png" 2\ndump "say \\"hi\\" \\\\ #1.raw"\nshot a#b.png # comment\n' --
+is_png "my shot.png" && is_png 'a#b.png' && [ "$(wc -c <'say "hi" \ #1.raw')" = 81920 ] ||
+    fail "quoted names: $(ls)"
+check control-in-name 2 "-:1: control character in file name 'a\x01b.png'" 'shot "a\001b.png"\n' --
+check unclosed-quote 2 "-:1: missing closing quote" 'dump "a b\n' --
+
+# Files appear whole or not at all: nothing is left beside them; a pipe, /dev/stdout and the target of a
+# link are written through, never replaced.
+mkfifo pipe
+cat pipe >from-pipe.raw &
+check into-pipe 0 "" 'dump pipe\n' --
+wait
+[ -p pipe ] && [ "$(wc -c <from-pipe.raw)" = 81920 ] || fail "dump into a pipe"
+printf 'dump /dev/stdout\n' | "$bin" >stdout.raw
+[ -L /dev/stdout ] && [ "$(wc -c <stdout.raw)" = 81920 ] || fail "dump to /dev/stdout"
+echo old >real.png
+ln -s real.png link.png
+check through-link 0 "" 'shot link.png\n' --
+[ -L link.png ] && is_png real.png || fail "shot through a link"
+[ -z "$(ls -A | grep '^\.')" ] || fail "temporary files left: $(ls -A)"
+
+# On a terminal with no script, a hint that commands come from standard input.
+if command -v script >/dev/null; then
+    printf 'probe 1 1\n\004' | script -qec "'$bin' 2>tty.err" /dev/null >tty.out
+    [ "$(cat tty.err)" = "zt30-headless: reading commands from standard input, end with Ctrl-D (--help lists them)" ] &&
+        grep -q '^1 1 0x' tty.out || fail "terminal hint: $(cat tty.err)"
+else
+    echo "note: 'script' not found, terminal hint not checked"
+fi
+
+# Ctrl-C stops a long wait at once, with exit status 130. (Sent again until it lands: a signal that comes
+# before the program is ready is lost.)
+printf 'wait 3600000s\n' >long.zts
+"$bin" long.zts 2>int.err &
+pid=$!
+for _ in $(seq 50); do
+    sleep 0.1
+    kill -INT "$pid" 2>/dev/null || break
+done
+if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    fail "Ctrl-C did not stop a long wait"
+fi
+wait "$pid"
+code=$?
+[ "$code" = 130 ] && [ "$(cat int.err)" = "long.zts:1: interrupted" ] || fail "Ctrl-C: exit $code, $(cat int.err)"
+
 [ "$failures" -eq 0 ] && echo "all headless command-line checks passed"
 exit $((failures != 0))
