@@ -1,26 +1,51 @@
-# Thin front over CMake: `make run`, `make test`, `make bench`.
-BUILD   ?= build
-JOBS    ?= $(shell nproc)
-CONFIG   = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
-COMPILE  = cmake --build $(BUILD) -j $(JOBS)
+# Thin front over CMake; `make help` lists the targets. Each target first installs the Debian packages it
+# needs and are missing (scripts/install-deps.sh).
+BUILD  ?= build
+JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+PREFIX ?= /usr/local
 
-.PHONY: deps build run test bench clean
+MAKEFLAGS += --no-print-directory
+DEPS       = bash scripts/install-deps.sh
+# Configuring again each time finds packages installed since; its chatter is left out, errors are not.
+CONFIGURE  = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+COMPILE    = cmake --build $(BUILD) -j $(JOBS)
 
-deps:
-	@bash scripts/install-deps.sh
+.PHONY: build run test bench install help clean
+.DEFAULT_GOAL := build
 
-build: deps
-	@$(CONFIG) >/dev/null
-	@$(COMPILE)
+build:
+	@$(DEPS) build
+	@$(CONFIGURE)
+	@$(COMPILE) --target zt30-sim zt30-headless
 
 run: build
-	./$(BUILD)/zt30-sim
+	@./$(BUILD)/zt30-sim
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+test:
+	@$(DEPS) test
+	@$(CONFIGURE)
+	@$(COMPILE)
+	@cd $(BUILD) && ctest --output-on-failure --progress -j $(JOBS)
 
-bench: build
-	./$(BUILD)/zt30_bench
+bench:
+	@$(DEPS) bench
+	@$(CONFIGURE)
+	@$(COMPILE) --target zt30_bench
+	@./$(BUILD)/zt30_bench
+
+install: build
+	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+help:
+	@echo "make            build the simulator (zt30-sim) and the headless runner (zt30-headless) in $(BUILD)/"
+	@echo "make run        build, then open the simulator"
+	@echo "make test       build everything and run the whole test suite"
+	@echo "make bench      build and run the benchmarks"
+	@echo "make install    install the two programs, a desktop entry and the icon under PREFIX"
+	@echo "                (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make clean      remove $(BUILD)/"
+	@echo "Each target first installs the Debian packages it needs that are missing (apt-get, with sudo"
+	@echo "when not root). Variables: BUILD=$(BUILD) JOBS=$(JOBS) PREFIX=$(PREFIX)."
 
 clean:
 	rm -rf $(BUILD)
