@@ -34,7 +34,7 @@ bench:
 	@./$(BUILD)/zt30_bench
 
 install: build
-	@cmake --install $(BUILD) --prefix "$(PREFIX)"
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 help:
 	@echo "make            build the simulator (zt30-sim) and the headless runner (zt30-headless) in $(BUILD)/"
