@@ -6,6 +6,8 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
+#include "pages/aoa.h"
+#include "pages/g_meter.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
 
@@ -39,11 +41,15 @@ void draw_screen(uint32_t* frame) {
     case PAGE_RUN_TIME:
     case PAGE_TIMER1:
     case PAGE_TIMER2:
-    case PAGE_AOA:
-    case PAGE_G_METER:
     case PAGE_ATTITUDE:
     case PAGE_SETUP:
         draw_unbuilt_page(frame);
+        break;
+    case PAGE_AOA:
+        page_aoa_draw(frame);
+        break;
+    case PAGE_G_METER:
+        page_g_meter_draw(frame);
         break;
     default:
         break; // XPDR CTRL has no screen: it is never enabled

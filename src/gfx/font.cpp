@@ -73,6 +73,12 @@ void font_draw_text_centered(uint32_t* frame, int font_index, int32_t cx, int32_
         x += font_draw_glyph(frame, FRAME_WIDTH, FRAME_HEIGHT, font_index, x, y, color, *text);
 }
 
+int32_t font_draw_text_left(uint32_t* pixels, int w, int h, int font_index, int32_t x, int32_t y,
+                            uint32_t color, const char* text) {
+    for (; *text != '\0'; ++text) x += font_draw_glyph(pixels, w, h, font_index, x, y, color, *text);
+    return x;
+}
+
 void font_draw_text_right(uint32_t* frame, int32_t y, const char* text) {
     int32_t x = 42 - font_text_width(0, text);
     for (; *text != '\0'; ++text)

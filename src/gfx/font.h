@@ -21,6 +21,10 @@ int32_t font_draw_glyph(uint32_t* pixels, int w, int h, int font_index, int32_t 
 int32_t font_text_width(int font_index, const char* text);
 void font_draw_text_centered(uint32_t* frame, int font_index, int32_t cx, int32_t cy, uint32_t color,
                              const char* text);
+// A left-aligned run into any W x H bottom-up array: glyph by glyph from pen (x, y), each advancing the
+// pen by its advance. Returns the pen's x after the last character.
+int32_t font_draw_text_left(uint32_t* pixels, int w, int h, int font_index, int32_t x, int32_t y,
+                            uint32_t color, const char* text);
 // Font 0, white, its last advance ending at column 42.
 void font_draw_text_right(uint32_t* frame, int32_t y, const char* text);
 // Font 0, one character a line, each centred on column x, 14 rows apart.

@@ -42,3 +42,20 @@ TEST(FmtAppendInt, CursorEndsAfterTheLastDigitAndNoTerminatorIsWritten) {
     EXPECT_EQ(after.size(), 44u);
     EXPECT_EQ(after.find_first_not_of('#'), std::string::npos);
 }
+
+TEST(FmtTenths, TruncatedAndRounded) {
+    struct {
+        float value;
+        const char *truncated, *rounded;
+    } cases[] = {
+        {15.0f, "15.0", "15.0"}, {-3.27f, "-3.2", "-3.3"},    {0.05f, "0.0", "0.1"},
+        {2.3f, "2.2", "2.3"},    {0.96f, "0.9", "1.0"},       {2.5f, "2.5", "2.5"},
+        {0.5f, "0.5", "0.5"},    {-0.04f, "-0.0", "-0.0"},    {9.99f, "9.9", "10.0"},
+        {0.0f, "0.0", "0.0"},    {123.45f, "123.4", "123.5"},
+    };
+    for (const auto& c : cases) {
+        char buf[FMT_TENTHS_SIZE];
+        EXPECT_STREQ(fmt_tenths_truncated(c.value, buf), c.truncated) << c.value;
+        EXPECT_STREQ(fmt_tenths_rounded(c.value, buf), c.rounded) << c.value;
+    }
+}
