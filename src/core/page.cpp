@@ -6,6 +6,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
+#include "pages/clock.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
 
@@ -36,6 +37,8 @@ void draw_screen(uint32_t* frame) {
         if (page_draw_splash(frame)) current_page = PAGE_CLOCK;
         break;
     case PAGE_CLOCK:
+        page_clock_draw(frame);
+        break;
     case PAGE_RUN_TIME:
     case PAGE_TIMER1:
     case PAGE_TIMER2:
