@@ -263,11 +263,6 @@ void page_clock_blink_field(uint32_t* frame) {
     gfx_fill_rect(frame, b.x0, b.y0, b.x1 + 1, b.y1 + 1, setup_background_color());
 }
 
-ClockHandAngles page_clock_hand_angles(float h, int32_t minute, int32_t second) {
-    float m = static_cast<float>(minute), s = static_cast<float>(second);
-    return ClockHandAngles{(m / 60.0f + h) * 30.0f - 90.0f, (s / 60.0f + m) * 6.0f - 90.0f, s * 6.0f - 90.0f};
-}
-
 void page_clock_draw_analog(uint32_t* frame) {
     page_clock_draw_face(frame, 0.0f, DIAL_RADIUS, DIAL_CX, DIAL_CY);
     font_draw_text_centered(frame, 0, 64, 10, COLOR_SECONDARY, analog_show_local == 1 ? "LOCAL" : "GMT");
@@ -282,10 +277,12 @@ void page_clock_draw_analog(uint32_t* frame) {
     }
     font_draw_text_centered(frame, 0, 116, 10, COLOR_SECONDARY, h >= 12.0f ? "pm" : "am");
     if (h > 12.0f) h -= 12.0f;
-    ClockHandAngles a = page_clock_hand_angles(h, clock_shown.minute, clock_shown.second);
-    draw_hand(frame, a.hour, HOUR_HAND);
-    draw_hand(frame, a.minute, MINUTE_HAND);
-    draw_hand(frame, a.second, SECOND_HAND);
+    // Degrees from 3 o'clock, clockwise; the hour hand moves on with the minutes, the minute hand with the
+    // seconds.
+    float minute = static_cast<float>(clock_shown.minute), second = static_cast<float>(clock_shown.second);
+    draw_hand(frame, (minute / 60.0f + h) * 30.0f - 90.0f, HOUR_HAND);
+    draw_hand(frame, (second / 60.0f + minute) * 6.0f - 90.0f, MINUTE_HAND);
+    draw_hand(frame, second * 6.0f - 90.0f, SECOND_HAND);
 }
 
 void page_clock_draw_face(uint32_t* frame, float q, float r, float cx, float cy) {

@@ -61,12 +61,6 @@ void page_clock_blink_field(uint32_t* frame);
 // The hour the digital time shows for a GMT hour: shifted by local_offset_hours when local, and on the
 // 12-hour dial unless 24H TIME is set, with *suffix "am" or "pm" (nullptr on the 24-hour dial).
 int32_t page_clock_hour_shown(int32_t gmt_hour, bool local, const char** suffix);
-// Angles in degrees (0 points right, growing clockwise) of the three hands at hour h (0..12, fractional
-// parts allowed), minute and second.
-struct ClockHandAngles {
-    float hour, minute, second;
-};
-ClockHandAngles page_clock_hand_angles(float h, int32_t minute, int32_t second);
 // Readout texts, NUL-terminated. Temperature in the unit shown: "+23d", "0d", "-4d".
 void page_clock_format_temperature(float t, char* out);
 // Airspeed in knots as shown: "152 k" in knots, else miles per hour "174 m".
