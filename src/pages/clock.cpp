@@ -46,7 +46,7 @@ struct HandShape {
 };
 constexpr HandShape HOUR_HAND{35.0f, 9.0f, COLOR_WHITE};
 constexpr HandShape MINUTE_HAND{53.0f, 9.0f, COLOR_WHITE};
-constexpr HandShape SECOND_HAND{60.0f, 12.0f, COLOR_TITLE};
+constexpr HandShape SECOND_HAND{60.0f, 12.0f, COLOR_TITLE}; // the titles' green
 
 // Boxes (inclusive columns and rows) that hide each Set Clock field in the blink's off phase.
 struct FieldBox {
@@ -85,7 +85,8 @@ void sync_and_show() {
     clock_shown = clock_time;
 }
 
-// Angles above 180 are taken as their negative turn, as the dial's arithmetic expects.
+// An angle above 180 degrees is taken the other way round: the same point, with the rounding of sin and
+// cos of the smaller angle.
 float reduced(float a) {
     return a > 180.0f ? a - 360.0f : a;
 }
