@@ -3,6 +3,7 @@
 #include "core/page.h"
 #include "host/host.h"
 #include "pages/aoa.h"
+#include "pages/clock.h"
 #include "pages/g_meter.h"
 #include "setup/settings.h"
 #include "setup/setup_menu.h"
@@ -114,6 +115,8 @@ void brightness_step(int32_t up) {
 // The input of the pages whose handling lives here; returns the event left for page stepping.
 int32_t page_input(int32_t ev) {
     switch (current_page) {
+    case PAGE_CLOCK:
+        return page_clock_input();
     case PAGE_RUN_TIME:
         if (ev == EV_VIEW_RELEASE) {
             flight_time_selected = flight_time_selected == 1 ? 0 : 1;

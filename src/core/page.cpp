@@ -8,6 +8,7 @@
 #include "gfx/masks.h"
 #include "pages/aoa.h"
 #include "pages/g_meter.h"
+#include "pages/clock.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
 
@@ -38,6 +39,8 @@ void draw_screen(uint32_t* frame) {
         if (page_draw_splash(frame)) current_page = PAGE_CLOCK;
         break;
     case PAGE_CLOCK:
+        page_clock_draw(frame);
+        break;
     case PAGE_RUN_TIME:
     case PAGE_TIMER1:
     case PAGE_TIMER2:
