@@ -14,6 +14,8 @@ int32_t flight_time_selected = 0;
 int32_t aoa_view = 0;
 int32_t g_view = 0;
 int32_t attitude_inset_shown = 1;
+uint64_t btn_decode_count = 0;
+uint64_t btn_event_count = 0;
 
 namespace {
 
@@ -206,6 +208,8 @@ int32_t btn_decode(int32_t v, int32_t l, int32_t r) {
     }
     if (!r && !l) d.both_active = 0;
     button_event = ev;
+    ++btn_decode_count;
+    if (ev != EV_NONE) ++btn_event_count;
     return ev;
 }
 
@@ -264,4 +268,5 @@ void btn_reset() {
     aoa_view = 0;
     g_view = 0;
     attitude_inset_shown = 1;
+    btn_decode_count = btn_event_count = 0;
 }

@@ -38,6 +38,10 @@ extern int32_t aoa_view;
 extern int32_t g_view;
 extern int32_t attitude_inset_shown;
 
+// Decodes and the events they produced since start, for tools that watch the input (the soak test).
+extern uint64_t btn_decode_count;
+extern uint64_t btn_event_count;
+
 // Decode the lines and dispatch the event; once per 10 ms tick.
 void btn_process_tick();
 

@@ -438,12 +438,16 @@ bool headless_parse(std::string_view name, std::string_view text, HeadlessScript
     return true;
 }
 
-int headless_run(const HeadlessScript& script, const HeadlessOptions& options, FILE* out, FILE* err) {
+void headless_start(const HeadlessOptions& options, HostScheduler* sched) {
     host_reset_all();
     host_set_local_time(options.local_time_set ? &options.local_time : nullptr);
     host_start();
+    host_sched_reset(sched);
+}
+
+int headless_run(const HeadlessScript& script, const HeadlessOptions& options, FILE* out, FILE* err) {
     Runner r{};
-    host_sched_reset(&r.sched);
+    headless_start(options, &r.sched);
 
     for (const HeadlessCommand& cmd : script.commands) {
         const char* failure = nullptr;

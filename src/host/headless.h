@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/scheduler.h"
 #include "pages/clock.h"
 
 // Exit codes of the runner.
@@ -79,6 +80,10 @@ bool headless_parse_time(std::string_view text, ClockTime* out);
 
 // The centre of a button's region of the bezel, in window client coordinates.
 void headless_button_point(HeadlessButton b, int* x, int* y);
+
+// Starts the instrument as the window does, on a simulated clock at 0 ms whose ticks sched counts; the
+// local time of day is the one of the options, else the machine's.
+void headless_start(const HeadlessOptions& options, HostScheduler* sched);
 
 // Starts the instrument as the window does and runs the script; probe lines go to out, errors to err.
 // Returns the exit code.

@@ -1,0 +1,1102 @@
+#include "host/soak.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cinttypes>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "core/buttons.h"
+#include "core/flight.h"
+#include "core/page.h"
+#include "host/headless.h"
+#include "host/host.h"
+#include "host/png_write.h"
+#include "host/scheduler.h"
+#include "pages/aoa.h"
+#include "pages/aoa_bar.h"
+#include "pages/clock.h"
+#include "pages/g_meter.h"
+#include "pages/timer.h"
+#include "setup/settings.h"
+#include "setup/setup_menu.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" void __sanitizer_set_death_callback(void (*callback)(void));
+#endif
+
+constinit std::atomic<uint64_t> soak_allocations{0};
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------------
+// What the soak reads of the SETUP menu.
+
+int32_t setup_screen_now() {
+    return 0;
+}
+
+int32_t setup_selected_now() {
+    return setup_selected_item;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Random numbers: xoshiro256** seeded through splitmix64, the same sequence on every machine.
+
+struct Rng {
+    uint64_t s[4];
+};
+
+uint64_t splitmix(uint64_t* x) {
+    uint64_t z = (*x += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+void rng_seed(Rng* r, uint64_t seed) {
+    for (uint64_t& w : r->s) w = splitmix(&seed);
+}
+
+uint64_t rotl(uint64_t x, int k) {
+    return (x << k) | (x >> (64 - k));
+}
+
+uint64_t rng_next(Rng* r) {
+    uint64_t* s = r->s;
+    uint64_t result = rotl(s[1] * 5, 7) * 9, t = s[1] << 17;
+    s[2] ^= s[0];
+    s[3] ^= s[1];
+    s[1] ^= s[2];
+    s[0] ^= s[3];
+    s[2] ^= t;
+    s[3] = rotl(s[3], 45);
+    return result;
+}
+
+// 0 .. n-1.
+uint64_t rng_below(Rng* r, uint64_t n) {
+    return static_cast<uint64_t>((static_cast<unsigned __int128>(rng_next(r)) * n) >> 64);
+}
+
+// lo .. hi, both included.
+uint64_t rng_range(Rng* r, uint64_t lo, uint64_t hi) {
+    return lo + rng_below(r, hi - lo + 1);
+}
+
+bool rng_chance(Rng* r, int percent) {
+    return rng_below(r, 100) < static_cast<uint64_t>(percent);
+}
+
+// lo .. hi spread evenly over the orders of magnitude: as many short waits as long ones.
+uint64_t rng_log_range(Rng* r, uint64_t lo, uint64_t hi) {
+    double u = static_cast<double>(rng_next(r) >> 11) / 9007199254740992.0;
+    double v = std::exp(std::log(static_cast<double>(lo)) +
+                        u * (std::log(static_cast<double>(hi)) - std::log(static_cast<double>(lo))));
+    return std::clamp(static_cast<uint64_t>(v), lo, hi);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The inputs: every press, release and raw mouse event, as the replay script will give them.
+
+enum InputKind : uint8_t { IN_PRESS, IN_RELEASE, IN_MOUSE_DOWN, IN_MOUSE_UP };
+
+struct Input {
+    uint32_t at_ms;
+    InputKind kind;
+    uint8_t button; // a HeadlessButton for press and release
+    int32_t x, y;   // window client coordinates for raw mouse events
+};
+
+// Every action spans at least this much simulated time and gives at most this many inputs, which bounds
+// the log that start-up sets aside for the whole run.
+constexpr uint64_t ACTION_MIN_MS = 100;
+constexpr int ACTION_MAX_INPUTS = 6;
+
+// The bezel's button regions, lower bounds included, upper excluded.
+struct Region {
+    int x0, x1, y0, y1;
+};
+constexpr Region REGIONS[4] = {
+    {101, 140, 131, 170}, // VIEW
+    {101, 140, 201, 240}, // left soft key
+    {321, 360, 201, 240}, // right soft key
+    {201, 260, 276, 325}, // BOTH
+};
+
+// A point for a raw mouse event: inside a region, on or just past its edge, anywhere in the window, or
+// a value that only lands in a region once cut to 16 bits.
+void random_point(Rng* r, int32_t* x, int32_t* y) {
+    const Region& g = REGIONS[rng_below(r, 4)];
+    uint64_t kind = rng_below(r, 10);
+    if (kind < 4) {
+        *x = static_cast<int32_t>(rng_range(r, g.x0, g.x1 - 1));
+        *y = static_cast<int32_t>(rng_range(r, g.y0, g.y1 - 1));
+    } else if (kind < 7) {
+        const int xs[4] = {g.x0 - 1, g.x0, g.x1 - 1, g.x1}, ys[4] = {g.y0 - 1, g.y0, g.y1 - 1, g.y1};
+        *x = xs[rng_below(r, 4)];
+        *y = ys[rng_below(r, 4)];
+    } else if (kind < 9) {
+        *x = static_cast<int32_t>(rng_range(r, 0, 464));
+        *y = static_cast<int32_t>(rng_range(r, 0, 589));
+    } else {
+        *x = static_cast<int32_t>(rng_range(r, g.x0, g.x1 - 1)) + (rng_chance(r, 50) ? 65536 : -65536);
+        *y = static_cast<int32_t>(rng_range(r, g.y0, g.y1 - 1)) - (rng_chance(r, 50) ? 0 : 131072);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The driver: a tour of every page and SETUP screen in random order, with random use in between.
+
+// Targets of the tour: the pages (9 is SETUP's title), then TARGET_SETUP + s for SETUP screen s.
+constexpr int TARGET_SETUP = 100;
+constexpr int TOUR_PAGES[] = {PAGE_CLOCK, PAGE_RUN_TIME, PAGE_TIMER1,   PAGE_TIMER2,
+                              PAGE_AOA,   PAGE_G_METER,  PAGE_ATTITUDE, PAGE_SETUP};
+constexpr int TOUR_SIZE = 8 + 18;
+// Clicks a navigation may spend before it gives the target up.
+constexpr int NAV_MAX_CLICKS = 80;
+constexpr int NO_BUTTON = -1;
+// SETUP screens the tour reaches: the list, then its eighteen screens.
+constexpr int SETUP_SCREENS_TOURED = 1;
+
+struct Driver {
+    Rng rng;
+    Input queue[ACTION_MAX_INPUTS];
+    int queued, next;       // inputs planned by the current action, and the next to apply
+    uint64_t action_end_ms; // the next action is planned from here on
+    uint64_t cursor_ms;     // planning time within the action
+    int deck[TOUR_SIZE];    // the tour's targets in the order they are visited
+    int deck_pos;
+    int target; // 0: wandering
+    int nav_clicks;
+    int fix_page;     // a disabled page to enable on PAGE ENABLE before going on to it
+    int explore_left; // random actions before the next target
+};
+
+void shuffle_deck(Driver* d) {
+    int n = 0;
+    for (int p : TOUR_PAGES) d->deck[n++] = p;
+    for (int s = 1; s <= 18; ++s) d->deck[n++] = TARGET_SETUP + s;
+    for (int i = TOUR_SIZE - 1; i > 0; --i) std::swap(d->deck[i], d->deck[rng_below(&d->rng, i + 1)]);
+    d->deck_pos = 0;
+}
+
+void plan_input(Driver* d, uint64_t delay_ms, InputKind kind, int button, int32_t x = 0, int32_t y = 0) {
+    d->cursor_ms += delay_ms;
+    if (d->queued == ACTION_MAX_INPUTS) return; // no action plans more; kept safe all the same
+    d->queue[d->queued++] =
+        Input{static_cast<uint32_t>(d->cursor_ms), kind, static_cast<uint8_t>(button), x, y};
+}
+
+void plan_click(Driver* d, int button, uint64_t hold_ms, uint64_t pause_ms) {
+    plan_input(d, 0, IN_PRESS, button);
+    plan_input(d, hold_ms, IN_RELEASE, button);
+    d->cursor_ms += pause_ms;
+}
+
+int random_button(Rng* r) {
+    uint64_t k = rng_below(r, 100);
+    return k < 30 ? HL_BUTTON_VIEW : k < 55 ? HL_BUTTON_LEFT : k < 80 ? HL_BUTTON_RIGHT : HL_BUTTON_BOTH;
+}
+
+// One random action of a user who does not know what the keys do.
+void plan_random(Driver* d) {
+    Rng* r = &d->rng;
+    uint64_t kind = rng_below(r, 100);
+    if (kind < 45) { // a click, shorter than a long press
+        plan_click(d, random_button(r), rng_range(r, 15, 550), rng_log_range(r, 50, 4000));
+    } else if (kind < 58) { // looking at the screen
+        d->cursor_ms += rng_log_range(r, 500, 120000);
+    } else if (kind < 68) { // a long hold: long presses, their repeats, the brightness overlay
+        plan_click(d, random_button(r), rng_log_range(r, 600, 30000), rng_range(r, 50, 1500));
+    } else if (kind < 76) { // both soft keys pressed one after the other and let go in any order
+        bool left_first = rng_chance(r, 50), left_last = rng_chance(r, 50);
+        plan_input(d, 0, IN_PRESS, left_first ? HL_BUTTON_LEFT : HL_BUTTON_RIGHT);
+        plan_input(d, rng_range(r, 0, 40), IN_PRESS, left_first ? HL_BUTTON_RIGHT : HL_BUTTON_LEFT);
+        plan_input(d, rng_log_range(r, 20, 3000), IN_RELEASE, left_last ? HL_BUTTON_RIGHT : HL_BUTTON_LEFT);
+        plan_input(d, rng_range(r, 0, 40), IN_RELEASE, left_last ? HL_BUTTON_LEFT : HL_BUTTON_RIGHT);
+        d->cursor_ms += rng_range(r, 50, 2000);
+    } else if (kind < 84) { // a flurry: several changes inside a tick or two
+        int n = static_cast<int>(rng_range(r, 2, ACTION_MAX_INPUTS));
+        for (int i = 0; i < n; ++i)
+            plan_input(d, rng_range(r, 0, 12), rng_chance(r, 50) ? IN_PRESS : IN_RELEASE, random_button(r));
+        d->cursor_ms += rng_range(r, 50, 1000);
+    } else if (kind < 92) { // the mouse pressed in one place and let go in another
+        int32_t x, y;
+        random_point(r, &x, &y);
+        plan_input(d, 0, IN_MOUSE_DOWN, 0, x, y);
+        if (!rng_chance(r, 70)) random_point(r, &x, &y);
+        plan_input(d, rng_log_range(r, 5, 5000), IN_MOUSE_UP, 0, x, y);
+        d->cursor_ms += rng_range(r, 50, 1000);
+    } else { // a click no tick sees, or one that ends on the tick it began
+        int b = random_button(r);
+        plan_input(d, 0, IN_PRESS, b);
+        plan_input(d, rng_range(r, 0, 10), IN_RELEASE, b);
+        d->cursor_ms += rng_range(r, 50, 1000);
+    }
+}
+
+// The key that leaves SETUP screen s for the list (the trim screens first close their editing).
+int setup_back_button(int32_t s) {
+    switch (s) {
+    case 1:
+    case 5:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+        return HL_BUTTON_RIGHT;
+    case 13:
+    case 15:
+        return HL_BUTTON_LEFT;
+    default:
+        return HL_BUTTON_BOTH;
+    }
+}
+
+bool page_enabled(int p) {
+    return (device_settings.page_enable_mask >> (p - 1)) & 1u;
+}
+
+// The next key on the way to the target, NO_BUTTON once there. Reads the state as a user reads the screen.
+int nav_button(Driver* d) {
+    if (brightness_overlay_shown) return HL_BUTTON_RIGHT; // OK
+    if (current_page == PAGE_SPLASH) return HL_BUTTON_RIGHT;
+    if (current_page == PAGE_CLOCK && clock_setting) return HL_BUTTON_BOTH; // ACCEPT
+    if ((current_page == PAGE_TIMER1 || current_page == PAGE_TIMER2) &&
+        user_timers[current_page - PAGE_TIMER1].editing)
+        return HL_BUTTON_BOTH;
+    int t = d->target;
+    int want_screen = t > TARGET_SETUP ? t - TARGET_SETUP : -1;
+    if (current_page == PAGE_SETUP) {
+        int32_t s = setup_screen_now(), sel = setup_selected_now();
+        if (s != 0) {
+            if (s == want_screen) {
+                if (d->fix_page == 0 || page_enabled(d->fix_page)) return NO_BUTTON;
+                // PAGE ENABLE: the cursor down to the disabled page's row, then toggle it on.
+                if (page_enable_cursor != d->fix_page - 1) return HL_BUTTON_LEFT;
+                return HL_BUTTON_RIGHT;
+            }
+            return setup_back_button(s);
+        }
+        if (sel < 0) {
+            if (want_screen > 0) return HL_BUTTON_BOTH;
+            if (t == PAGE_SETUP) return NO_BUTTON;
+            return HL_BUTTON_RIGHT;
+        }
+        if (want_screen > 0) {
+            if (sel < want_screen - 1) return HL_BUTTON_LEFT;
+            if (sel > want_screen - 1) return HL_BUTTON_VIEW;
+            return HL_BUTTON_RIGHT;
+        }
+        return HL_BUTTON_BOTH; // back to the title
+    }
+    if (t == current_page) return NO_BUTTON;
+    if (t < PAGE_SETUP && !page_enabled(t)) {
+        // Stepping never reaches a disabled page: enable it first.
+        d->fix_page = t;
+        d->target = TARGET_SETUP + 2;
+    }
+    return HL_BUTTON_RIGHT;
+}
+
+// Plans the next action from the state at now_ms.
+void plan_action(Driver* d, uint64_t now_ms) {
+    Rng* r = &d->rng;
+    d->queued = d->next = 0;
+    d->cursor_ms = now_ms;
+    // Let go of any line left down before steering somewhere.
+    if (d->target != 0 && (view_button_down || left_button_down || right_button_down)) {
+        if (view_button_down) plan_input(d, 0, IN_RELEASE, HL_BUTTON_VIEW);
+        if (left_button_down && right_button_down) {
+            plan_input(d, 0, IN_RELEASE, HL_BUTTON_BOTH);
+        } else {
+            if (left_button_down) plan_input(d, 0, IN_RELEASE, HL_BUTTON_LEFT);
+            if (right_button_down) plan_input(d, 0, IN_RELEASE, HL_BUTTON_RIGHT);
+        }
+        d->cursor_ms += rng_range(r, 50, 300);
+    } else if (d->target != 0) {
+        int b = nav_button(d);
+        if (b == NO_BUTTON && d->fix_page != 0 && current_page == PAGE_SETUP) {
+            d->target = d->fix_page; // enabled: on to the page itself
+            d->fix_page = 0;
+            b = nav_button(d);
+        }
+        if (b == NO_BUTTON || ++d->nav_clicks > NAV_MAX_CLICKS) {
+            // There (or given up): look at it for a while, then use it at random.
+            d->target = 0;
+            d->fix_page = 0;
+            d->explore_left = static_cast<int>(rng_range(r, 2, 12));
+            d->cursor_ms += rng_log_range(r, 2000, 120000);
+        } else {
+            plan_click(d, b, rng_range(r, 30, 150), rng_range(r, 60, 400));
+        }
+    } else if (d->explore_left > 0) {
+        --d->explore_left;
+        plan_random(d);
+    } else {
+        if (d->deck_pos == TOUR_SIZE) shuffle_deck(d);
+        d->target = d->deck[d->deck_pos++];
+        d->nav_clicks = 0;
+        d->cursor_ms += rng_range(r, 100, 2000);
+    }
+    d->action_end_ms = std::max(d->cursor_ms, now_ms + ACTION_MIN_MS);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// The invariants.
+
+struct Range {
+    const char* name;
+    int64_t (*get)();
+    int64_t lo, hi;
+};
+
+#define RANGE(expr, lo, hi)                                                                                  \
+    {                                                                                                        \
+#expr, [] { return static_cast<int64_t>(expr); }, lo, hi                                             \
+    }
+#define TIMER_RANGES(i)                                                                                      \
+    RANGE(user_timers[i].tenths, 0, 10), RANGE(user_timers[i].running, 0, 1),                                \
+        RANGE(user_timers[i].editing, 0, 1), RANGE(user_timers[i].preset_hours, 0, 10),                      \
+        RANGE(user_timers[i].preset_minutes, 0, 59), RANGE(user_timers[i].preset_seconds, 0, 59),            \
+        RANGE(user_timers[i].hours, 0, 98), RANGE(user_timers[i].minutes, 0, 59),                            \
+        RANGE(user_timers[i].seconds, 0, 59), RANGE(user_timers[i].counting_down, 0, 1),                     \
+        RANGE(user_timers[i].expired, 0, 1), RANGE(user_timers[i].selected_field, 0, 2)
+#define TIME_RANGES(t) RANGE(t.hour, 0, 23), RANGE(t.minute, 0, 59), RANGE(t.second, 0, 59)
+#define COUNTER_RANGES(c) RANGE(c.hours, 0, 98), RANGE(c.minutes, 0, 59), RANGE(c.seconds, 0, 59)
+
+const Range RANGES[] = {
+    // Settings, with the ranges their edits keep.
+    RANGE(device_settings.audio_alert_mask, 0, 15),
+    RANGE(device_settings.visual_alert_mask, 0, 15),
+    RANGE(device_settings.audio_volume, 0, 10),
+    RANGE(device_settings.aoa_prestall_limit, -80, 300),
+    RANGE(device_settings.aoa_cruise_limit, -100, 280),
+    RANGE(device_settings.g_limit_positive, 20, 80),
+    RANGE(device_settings.g_limit_negative, -80, -10),
+    RANGE(device_settings.pitch_trim, -270, 270),
+    RANGE(device_settings.roll_trim, -50, 50),
+    RANGE(device_settings.slip_trim, -50, 50),
+    RANGE(device_settings.oat_trim, -150, 150),
+    RANGE(device_settings.speed_assist_flags, 0, 1),
+    RANGE(device_settings.ias_trim_low, -100, 100),
+    RANGE(device_settings.ias_trim_high, -100, 100),
+    RANGE(device_settings.ias_trim_low_ref, 0, 0),
+    RANGE(device_settings.ias_trim_high_ref, 0, 0),
+    RANGE(device_settings.alt_trim_low, -300, 100),
+    RANGE(device_settings.alt_trim_high, -300, 300),
+    RANGE(device_settings.demo_mode, 0, 2),
+    RANGE(device_settings.unit_id, 0, 0),
+    // Page manager and overlays.
+    RANGE(splash_countdown, 0, SPLASH_FRAMES),
+    RANGE(brightness_percent, 1, 100),
+    RANGE(brightness_manual, 0, 1),
+    RANGE(brightness_overlay_shown, 0, 1),
+    RANGE(timer1_alert, 0, 1),
+    RANGE(timer2_alert, 0, 1),
+    RANGE(timer1_alert_latch, 0, 1),
+    RANGE(timer2_alert_latch, 0, 1),
+    RANGE(alert_active, 0, 1),
+    RANGE(alert_blink_counter, 0, 20),
+    // Buttons: the lines, the decoder, and the event a rendered frame always uses up.
+    RANGE(view_button_down, 0, 1),
+    RANGE(left_button_down, 0, 1),
+    RANGE(right_button_down, 0, 1),
+    RANGE(button_decoder.view_prev, 0, 1),
+    RANGE(button_decoder.left_prev, 0, 1),
+    RANGE(button_decoder.right_prev, 0, 1),
+    RANGE(button_decoder.view_holding, 0, 1),
+    RANGE(button_decoder.left_holding, 0, 1),
+    RANGE(button_decoder.right_holding, 0, 1),
+    RANGE(button_decoder.view_hold_ticks, 0, INT32_MAX),
+    RANGE(button_decoder.left_hold_ticks, 0, INT32_MAX),
+    RANGE(button_decoder.right_hold_ticks, 0, INT32_MAX),
+    RANGE(button_decoder.release_suppressed, 0, 1),
+    RANGE(button_decoder.both_active, 0, 1),
+    RANGE(button_event, 0, 0),
+    // Views and selections of the pages.
+    RANGE(flight_time_selected, 0, 1),
+    RANGE(aoa_view, 0, 1),
+    RANGE(g_view, 0, 2),
+    RANGE(attitude_inset_shown, 0, 1),
+    RANGE(demo_roll_dir, -1, 1),
+    RANGE(demo_sweep_dir, -1, 1),
+    // Clock.
+    TIME_RANGES(clock_time),
+    TIME_RANGES(clock_shown),
+    TIME_RANGES(clock_edit),
+    RANGE(clock_needs_sync, 0, 1),
+    RANGE(clock_view, 0, 4),
+    RANGE(clock_show_local, 0, 1),
+    RANGE(analog_show_local, 0, 1),
+    RANGE(local_offset_hours, -12, 12),
+    RANGE(clock_setting, 0, 1),
+    RANGE(clock_edit_field, 0, 3),
+    RANGE(clock_blink, 0, 2),
+    // Timers and run time.
+    TIMER_RANGES(0),
+    TIMER_RANGES(1),
+    COUNTER_RANGES(flight_time),
+    COUNTER_RANGES(engine_run_time),
+    // SETUP.
+    RANGE(setup_selected_item, -1, 17),
+    RANGE(page_enable_cursor, -1, 7),
+};
+
+#undef RANGE
+#undef TIMER_RANGES
+#undef TIME_RANGES
+#undef COUNTER_RANGES
+
+struct FloatRange {
+    const char* name;
+    const float* value;
+    float lo, hi;
+};
+
+// Oscillators stay inside their swing (one step past the turn); peaks and filters stay finite.
+constexpr float HUGE_VALUE = 1e30f;
+const FloatRange FLOAT_RANGES[] = {
+    {"demo_roll_deg", &demo_roll_deg, -5.02f, 5.02f},
+    {"demo_sweep", &demo_sweep, -0.02f, 12.02f},
+    {"aoa_peak_high", &aoa_peak_high, -HUGE_VALUE, HUGE_VALUE},
+    {"aoa_peak_low", &aoa_peak_low, -HUGE_VALUE, HUGE_VALUE},
+    {"g_peak_high", &g_peak_high, -HUGE_VALUE, HUGE_VALUE},
+    {"g_peak_low", &g_peak_low, -HUGE_VALUE, HUGE_VALUE},
+    {"aoa_filter_state", &aoa_filter_state, -HUGE_VALUE, HUGE_VALUE},
+    {"aoa_filtered", &aoa_filtered, -HUGE_VALUE, HUGE_VALUE},
+};
+
+constexpr int64_t DAY_SECONDS = 24 * 3600;
+constexpr int64_t COUNTER_PERIOD = 99 * 3600; // run-time counters wrap from 98:59:59 to 0:00:00
+
+int64_t seconds_of(const RunTimeCounter& c) {
+    return (static_cast<int64_t>(c.hours) * 60 + c.minutes) * 60 + c.seconds;
+}
+
+int64_t seconds_of_day(const ClockTime& t) {
+    return (static_cast<int64_t>(t.hour) * 60 + t.minute) * 60 + t.second;
+}
+
+// A run-time counter moves one second per 1 s tick; only the RUN TIME page's clear sets it back, after
+// which it has counted at most the seconds of this step.
+bool counter_moved_right(const char* name, int64_t before, int64_t now, uint64_t seconds, char* why,
+                         size_t n) {
+    int64_t want = (before + static_cast<int64_t>(seconds)) % COUNTER_PERIOD;
+    if (now == want) return true;
+    if (current_page == PAGE_RUN_TIME && now <= static_cast<int64_t>(seconds)) return true;
+    std::snprintf(why, n, "%s went from %" PRId64 " s to %" PRId64 " s over %" PRIu64 " one-second tick(s)",
+                  name, before, now, seconds);
+    return false;
+}
+
+} // namespace
+
+void soak_checker_start(SoakChecker* c, uint64_t ticks, uint64_t seconds) {
+    *c = SoakChecker{};
+    c->splash_over = current_page != PAGE_SPLASH;
+    c->frames = host_frames_rendered;
+    c->decodes = btn_decode_count;
+    c->events = btn_event_count;
+    c->ticks = ticks;
+    c->seconds = seconds;
+    c->flight_seconds = seconds_of(flight_time);
+    c->engine_seconds = seconds_of(engine_run_time);
+    c->clock_seconds = seconds_of_day(clock_time);
+    c->clock_needs_sync = clock_needs_sync;
+    c->clock_setting = clock_setting;
+    c->allocations = soak_allocations.load(std::memory_order_relaxed);
+}
+
+bool soak_check(SoakChecker* c, uint64_t ticks, uint64_t seconds, char* why, size_t n) {
+    uint64_t d_ticks = ticks - c->ticks, d_seconds = seconds - c->seconds;
+    uint64_t d_frames = host_frames_rendered - c->frames;
+    uint64_t d_decodes = btn_decode_count - c->decodes, d_events = btn_event_count - c->events;
+    uint64_t allocations = soak_allocations.load(std::memory_order_relaxed);
+    const SoakChecker before = *c;
+    soak_checker_start(c, ticks, seconds);
+    c->splash_over = before.splash_over || current_page != PAGE_SPLASH;
+    c->allocations = before.allocations; // every allocation since start-up stays counted
+
+    if (allocations != before.allocations) {
+        std::snprintf(why, n, "heap allocation while running: %" PRIu64 " allocator call(s) since start-up",
+                      allocations - before.allocations);
+        return false;
+    }
+    // The ticks: one rendered frame and one decode per 10 ms tick, and at most one button event from each.
+    if (d_frames != d_ticks) {
+        std::snprintf(why, n, "%" PRIu64 " frame(s) rendered for %" PRIu64 " 10 ms tick(s)", d_frames,
+                      d_ticks);
+        return false;
+    }
+    if (d_decodes != d_ticks) {
+        std::snprintf(why, n, "%" PRIu64 " button decode(s) in %" PRIu64 " 10 ms tick(s)", d_decodes,
+                      d_ticks);
+        return false;
+    }
+    if (d_events > d_ticks) {
+        std::snprintf(why, n, "%" PRIu64 " button events in %" PRIu64 " 10 ms tick(s)", d_events, d_ticks);
+        return false;
+    }
+
+    for (const Range& r : RANGES) {
+        int64_t v = r.get();
+        if (v < r.lo || v > r.hi) {
+            std::snprintf(why, n, "%s = %" PRId64 ", outside %" PRId64 "..%" PRId64, r.name, v, r.lo, r.hi);
+            return false;
+        }
+    }
+    for (const FloatRange& r : FLOAT_RANGES) {
+        float v = *r.value;
+        if (!(v >= r.lo && v <= r.hi)) { // NaN fails too
+            std::snprintf(why, n, "%s = %g, outside %g..%g", r.name, static_cast<double>(v),
+                          static_cast<double>(r.lo), static_cast<double>(r.hi));
+            return false;
+        }
+    }
+    // The channels without a time constant divide by zero by design and are never read.
+    for (int i = 0; i < SMOOTH_CHANNELS; ++i) {
+        if (smooth_divisor[i] == 0.0f) continue;
+        if (!std::isfinite(smooth_state[i]) || !std::isfinite(smooth_output[i])) {
+            std::snprintf(why, n, "smoothing channel %d is not finite (state %g, output %g)", i,
+                          static_cast<double>(smooth_state[i]), static_cast<double>(smooth_output[i]));
+            return false;
+        }
+    }
+
+    // Pages.
+    if (current_page == PAGE_SPLASH
+            ? before.splash_over
+            : (current_page < PAGE_CLOCK || current_page > PAGE_SETUP || current_page == PAGE_XPDR_CTRL)) {
+        std::snprintf(why, n, "current_page = %d after the splash (1..9, never 3)", current_page);
+        return false;
+    }
+    if (current_page >= PAGE_CLOCK && current_page < PAGE_SETUP && !page_enabled(current_page)) {
+        std::snprintf(why, n, "page %d is shown but disabled in page_enable_mask 0x%X", current_page,
+                      device_settings.page_enable_mask);
+        return false;
+    }
+    if (current_page != PAGE_SETUP && setup_screen_now() != 0) {
+        std::snprintf(why, n, "setup_screen = %d while page %d is shown", setup_screen_now(), current_page);
+        return false;
+    }
+    if (clock_setting && current_page != PAGE_CLOCK) {
+        std::snprintf(why, n, "Set Clock is open while page %d is shown", current_page);
+        return false;
+    }
+    for (int i = 0; i < 2; ++i) {
+        const UserTimer& t = user_timers[i];
+        if (t.editing && current_page != PAGE_TIMER1 + i) {
+            std::snprintf(why, n, "timer %d is being edited while page %d is shown", i + 1, current_page);
+            return false;
+        }
+        if (t.running && (t.editing || t.expired)) {
+            std::snprintf(why, n, "timer %d runs while %s", i + 1, t.editing ? "being edited" : "expired");
+            return false;
+        }
+    }
+    if (brightness_percent > 10 && brightness_percent % 10 != 0) {
+        std::snprintf(why, n, "brightness_percent = %d, off its steps (1..10, then tens)",
+                      brightness_percent);
+        return false;
+    }
+
+    // Settings that a range alone does not describe.
+    const DeviceSettings& s = device_settings;
+    if ((s.page_enable_mask & ~0x1FBu) != 0) {
+        std::snprintf(why, n, "device_settings.page_enable_mask = 0x%X: XPDR CTRL or a bit past SETUP set",
+                      s.page_enable_mask);
+        return false;
+    }
+    if ((s.option_flags & ~0x7Fu) != 0xFF80u && (s.option_flags & ~0x7Fu) != 0x80u) {
+        std::snprintf(why, n, "device_settings.option_flags = 0x%X: the bits past the seven options changed",
+                      s.option_flags);
+        return false;
+    }
+    if (s.aoa_prestall_limit % 5 != 0 || s.aoa_cruise_limit % 5 != 0 ||
+        s.aoa_prestall_limit - s.aoa_cruise_limit < 20) {
+        std::snprintf(why, n, "AOA limits %d / %d: not in steps of 5 or PRE-STALL less than 2.0 above CRUISE",
+                      s.aoa_prestall_limit, s.aoa_cruise_limit);
+        return false;
+    }
+    for (int32_t ref : {s.alt_trim_low_ref, s.alt_trim_high_ref}) {
+        if (ref != 0 && ref != 8191) {
+            std::snprintf(why, n, "an altitude trim reference = %d (only 0 or the live 8191)", ref);
+            return false;
+        }
+    }
+
+    // Time: the counters and the clock move one second per 1 s tick.
+    if (!counter_moved_right("flight_time", before.flight_seconds, c->flight_seconds, d_seconds, why, n) ||
+        !counter_moved_right("engine_run_time", before.engine_seconds, c->engine_seconds, d_seconds, why, n))
+        return false;
+    bool clock_reloaded =
+        (before.clock_needs_sync && !clock_needs_sync) || (before.clock_setting && !clock_setting);
+    int64_t clock_want = (before.clock_seconds + static_cast<int64_t>(d_seconds)) % DAY_SECONDS;
+    if (!clock_reloaded && c->clock_seconds != clock_want) {
+        std::snprintf(why, n,
+                      "clock_time went from %" PRId64 " s to %" PRId64 " s of the day over %" PRIu64
+                      " one-second tick(s)",
+                      before.clock_seconds, c->clock_seconds, d_seconds);
+        return false;
+    }
+    return true;
+}
+
+std::string soak_format_time(uint64_t ms) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%" PRIu64 ":%02u:%02u.%03u", ms / 3600000,
+                  static_cast<unsigned>(ms / 60000 % 60), static_cast<unsigned>(ms / 1000 % 60),
+                  static_cast<unsigned>(ms % 1000));
+    return buf;
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------------------
+// The run.
+
+const char* const BUTTON_NAMES[4] = {"view", "left", "right", "both"};
+
+struct Run {
+    const SoakOptions* options;
+    SoakStats* stats;
+    FILE* out;
+    char local_time[16];
+    std::vector<Input> log; // every input since start, reserved at start-up
+    std::atomic<uint64_t> progress_ms{0};
+    std::atomic<bool> finished{false};
+    std::atomic<bool> reported{false};
+};
+
+Run* current_run = nullptr; // for the watchdog and the sanitizers' last word
+
+std::string script_path(const Run& run) {
+    if (!run.options->script_path.empty()) return run.options->script_path;
+    return "soak-failure-" + std::to_string(run.options->seed) + ".zts";
+}
+
+void append_wait(std::string* s, uint64_t ms) {
+    if (ms == 0) return;
+    *s +=
+        ms % 1000 == 0 ? "wait " + std::to_string(ms / 1000) + "s\n" : "wait " + std::to_string(ms) + "ms\n";
+}
+
+void append_input(std::string* s, const Input& in) {
+    char line[96];
+    const char* what = in.kind == IN_PRESS ? "press" : in.kind == IN_RELEASE ? "release" : "mouse";
+    if (in.kind == IN_PRESS || in.kind == IN_RELEASE)
+        std::snprintf(line, sizeof line, "%-24s",
+                      (std::string(what) + " " + BUTTON_NAMES[in.button]).c_str());
+    else
+        std::snprintf(line, sizeof line, "mouse %-4s %6d %6d     ", in.kind == IN_MOUSE_DOWN ? "down" : "up",
+                      in.x, in.y);
+    *s += line;
+    *s += " # " + soak_format_time(in.at_ms) + "\n";
+}
+
+// The script lines of inputs [from, to) and the wait up to end_ms; the wait before the first is left out
+// when it does not start at the beginning of the run.
+std::string script_lines(const Run& run, size_t from, size_t to, uint64_t end_ms) {
+    std::string s;
+    uint64_t t = from == 0 ? 0 : run.log[from].at_ms;
+    for (size_t i = from; i < to; ++i) {
+        append_wait(&s, run.log[i].at_ms - t);
+        t = run.log[i].at_ms;
+        append_input(&s, run.log[i]);
+    }
+    append_wait(&s, end_ms - t);
+    return s;
+}
+
+void report_failure(Run* run, const std::string& why, uint64_t at_ms, bool wrote_stats) {
+    if (run->reported.exchange(true)) return;
+    SoakStats* st = run->stats;
+    if (!wrote_stats) {
+        st->failed = true;
+        st->failure = why;
+        st->failed_at_ms = at_ms;
+    }
+    size_t n = run->log.size();
+    std::string path = script_path(*run);
+    std::string script =
+        "# zt30-soak replay: seed " + std::to_string(run->options->seed) + ", failure at " +
+        soak_format_time(at_ms) + " of simulated time\n# " + why + "\n# zt30-headless runs the " +
+        std::to_string(n) + " inputs of the soak up to the moment of the failure.\nlocal-time " +
+        run->local_time + "\n" + script_lines(*run, 0, n, at_ms) + "# the check failed here\n";
+    const char* write_error = host_file_write_all(path.c_str(), script.data(), script.size());
+
+    FILE* out = run->out;
+    std::fprintf(out, "zt30-soak: FAILED at %s of simulated time (seed %" PRIu64 ", frame %" PRIu64 ")\n",
+                 soak_format_time(at_ms).c_str(), run->options->seed, host_frames_rendered);
+    std::fprintf(out, "  invariant: %s\n", why.c_str());
+    size_t shown = std::min<size_t>(n, SOAK_REPORT_EVENTS);
+    std::fprintf(out, "  the last %zu of %zu input events, as the end of the replay script:\n", shown, n);
+    std::string tail = script_lines(*run, n - shown, n, at_ms);
+    size_t pos = 0;
+    while (pos < tail.size()) {
+        size_t end = tail.find('\n', pos);
+        std::fprintf(out, "    %s\n", tail.substr(pos, end - pos).c_str());
+        pos = end + 1;
+    }
+    if (write_error)
+        std::fprintf(out, "  cannot write the replay script '%s': %s\n", path.c_str(), write_error);
+    else
+        std::fprintf(out, "  replay: zt30-headless %s\n", path.c_str());
+    std::fprintf(out, "  again:  zt30-soak --seed %" PRIu64 " --duration %" PRIu64 "s\n", run->options->seed,
+                 (run->options->duration_ms + 999) / 1000);
+    std::fflush(out);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+void on_sanitizer_death() {
+    Run* run = current_run;
+    if (!run || run->finished.load()) return;
+    report_failure(run, "a sanitizer stopped the run (its report is above)", run->progress_ms.load(), false);
+}
+#endif
+
+// Reports a run that has stopped advancing, then ends the process: the stuck code cannot be unwound.
+void watchdog(Run* run) {
+    int limit = run->options->watchdog_seconds;
+    uint64_t last = run->progress_ms.load();
+    auto since = std::chrono::steady_clock::now();
+    while (!run->finished.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        uint64_t now = run->progress_ms.load();
+        auto wall = std::chrono::steady_clock::now();
+        if (now != last) {
+            last = now;
+            since = wall;
+        } else if (wall - since >= std::chrono::seconds(limit)) {
+            report_failure(run,
+                           "hang: no simulated time passed for " + std::to_string(limit) + " s of wall time",
+                           now, false);
+            std::_Exit(SOAK_EXIT_FAILED);
+        }
+    }
+}
+
+void count_frame(SoakStats* st) {
+    ++st->frames;
+    ++st->page_frames[std::clamp(current_page, 0, SOAK_PAGES - 1)];
+    if (current_page == PAGE_SETUP)
+        ++st->setup_frames[std::clamp(setup_screen_now(), 0, SOAK_SETUP_SCREENS - 1)];
+    if (brightness_overlay_shown) ++st->overlay_frames;
+    if (timer1_alert || timer2_alert) ++st->alert_frames;
+    if (clock_setting) ++st->clock_set_frames;
+    if (user_timers[0].editing || user_timers[1].editing) ++st->timer_edit_frames;
+    ++st->demo_frames[std::min<uint32_t>(device_settings.demo_mode, 2)];
+}
+
+volatile void* planted_allocation;
+
+void plant(SoakBreak b) {
+    switch (b) {
+    case SOAK_BREAK_NONE:
+        break;
+    case SOAK_BREAK_SETTING:
+        device_settings.audio_volume = 11;
+        break;
+    case SOAK_BREAK_ALLOC: {
+        void* (*volatile allocate)(size_t) = std::malloc; // through a pointer the compiler cannot see past
+        planted_allocation = allocate(16);
+        std::free(const_cast<void*>(planted_allocation));
+        break;
+    }
+    case SOAK_BREAK_HANG:
+        for (;;) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+} // namespace
+
+int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
+    *stats = SoakStats{};
+    Run run;
+    run.options = &options;
+    run.stats = stats;
+    run.out = out;
+    Driver driver{};
+    Driver* drv = &driver;
+    rng_seed(&drv->rng, options.seed);
+    shuffle_deck(drv);
+    // The local time of day the clock reads: any, now and then just before midnight.
+    uint64_t day_ms = rng_chance(&drv->rng, 20) ? DAY_SECONDS - rng_range(&drv->rng, 1, 120)
+                                                : rng_below(&drv->rng, DAY_SECONDS);
+    std::snprintf(run.local_time, sizeof run.local_time, "%02u:%02u:%02u",
+                  static_cast<unsigned>(day_ms / 3600), static_cast<unsigned>(day_ms / 60 % 60),
+                  static_cast<unsigned>(day_ms % 60));
+    HeadlessOptions ho{};
+    ho.local_time_set = headless_parse_time(run.local_time, &ho.local_time);
+    run.log.reserve(options.duration_ms / ACTION_MIN_MS * ACTION_MAX_INPUTS + ACTION_MAX_INPUTS * 2);
+
+    std::fprintf(out, "zt30-soak: seed %" PRIu64 ", %s of simulated time, local time %s\n", options.seed,
+                 soak_format_time(options.duration_ms).c_str(), run.local_time);
+    std::fflush(out);
+
+    HostScheduler sched;
+    headless_start(ho, &sched);
+    SoakChecker checker;
+    soak_checker_start(&checker, sched.tick_count, sched.second_count);
+    current_run = &run;
+#if defined(__SANITIZE_ADDRESS__)
+    __sanitizer_set_death_callback(on_sanitizer_death);
+#endif
+    std::thread guard;
+    if (options.watchdog_seconds > 0) guard = std::thread(watchdog, &run);
+    auto wall_start = std::chrono::steady_clock::now();
+    char why[256];
+    bool planted = options.planted == SOAK_BREAK_NONE;
+    uint64_t now = 0, end = options.duration_ms, next_hour = 3600000;
+    count_frame(stats); // the first frame, drawn at start-up
+    // From here on nothing may allocate: the log, the driver and the watchdog are in place.
+    checker.allocations = soak_allocations.load(std::memory_order_relaxed);
+    bool ok = soak_check(&checker, sched.tick_count, sched.second_count, why, sizeof why);
+
+    while (ok) {
+        if (drv->next == drv->queued && now >= drv->action_end_ms) plan_action(drv, now);
+        uint64_t next_in = drv->next < drv->queued ? drv->queue[drv->next].at_ms : drv->action_end_ms;
+        uint64_t limit = std::min(next_in, end);
+        // Every tick due up to the next input, the ticks of one millisecond at a time, each checked.
+        while (ok && host_sched_next_due(&sched) <= limit) {
+            now = host_sched_next_due(&sched);
+            uint64_t frames = host_frames_rendered;
+            host_sched_run(&sched, now, -1);
+            if (host_frames_rendered != frames) count_frame(stats);
+            if (!planted && now >= options.planted_at_ms) {
+                planted = true;
+                plant(options.planted);
+            }
+            ok = soak_check(&checker, sched.tick_count, sched.second_count, why, sizeof why);
+            run.progress_ms.store(now, std::memory_order_relaxed);
+            if (options.progress && now >= next_hour) {
+                double wall =
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+                std::fprintf(out,
+                             "zt30-soak: %s: %" PRIu64 " frames, %" PRIu64 " inputs, %.1f s of wall time\n",
+                             soak_format_time(now).c_str(), stats->frames, stats->inputs, wall);
+                std::fflush(out);
+                next_hour += 3600000;
+            }
+        }
+        if (!ok || next_in >= end) break;
+        now = next_in;
+        if (drv->next < drv->queued) {
+            const Input& in = drv->queue[drv->next++];
+            int x = in.x, y = in.y;
+            if (in.kind == IN_PRESS || in.kind == IN_RELEASE)
+                headless_button_point(static_cast<HeadlessButton>(in.button), &x, &y);
+            host_hit_test(in.kind == IN_PRESS || in.kind == IN_MOUSE_DOWN, x, y);
+            if (run.log.size() < run.log.capacity()) run.log.push_back(in);
+            ++stats->inputs;
+        }
+    }
+    uint64_t allocations = soak_allocations.load(std::memory_order_relaxed) - checker.allocations;
+    run.finished.store(true);
+    if (guard.joinable()) guard.join();
+    stats->wall_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+    stats->simulated_ms = now;
+    stats->button_events = btn_event_count;
+    stats->allocations = allocations;
+
+    if (!ok) {
+        report_failure(&run, why, now, false);
+    } else if (options.require_coverage) {
+        std::string missing;
+        for (int p : TOUR_PAGES)
+            if (stats->page_frames[p] == 0) missing += " page " + std::to_string(p);
+        for (int sc = 0; sc < SETUP_SCREENS_TOURED; ++sc)
+            if (stats->setup_frames[sc] == 0) missing += " setup screen " + std::to_string(sc);
+        if (!missing.empty()) report_failure(&run, "coverage: never shown:" + missing, now, false);
+    }
+    current_run = nullptr;
+    return stats->failed ? SOAK_EXIT_FAILED : SOAK_EXIT_PASSED;
+}
+
+namespace {
+
+const char* const PAGE_NAMES[SOAK_PAGES] = {"splash",  "CLOCK", "RUN TIME", "XPDR CTRL", "TIMER 1",
+                                            "TIMER 2", "AOA",   "G METER",  "ATTITUDE",  "SETUP"};
+const char* const SETUP_SCREEN_NAMES[SOAK_SETUP_SCREENS] = {
+    "list",       "SYSTEM INFO",  "PAGE ENABLE", "AUDIO ALERTS", "VISUAL ALERTS",
+    "AUDIO VOL",  "MISC OPTIONS", "AOA LIMITS",  "G LIMITS",     "SLIP TRIM",
+    "ROLL TRIM",  "PITCH TRIM",   "OAT TRIM",    "HARD CAL",     "SPEED ASSIST",
+    "PITOT ZERO", "IAS TRIM",     "ALT TRIM",    "DEMO MODE"};
+
+// Prints "name count" pairs, wrapped before 100 columns.
+void print_counts(FILE* out, const char* title, const char* const* names, const uint64_t* counts, int n) {
+    std::fprintf(out, "  %s:", title);
+    int column = 4 + static_cast<int>(std::strlen(title));
+    for (int i = 0; i < n; ++i) {
+        char item[64];
+        int len = std::snprintf(item, sizeof item, " %s %" PRIu64 ",", names[i], counts[i]);
+        if (i == n - 1) item[--len] = '\0';
+        if (column + len > 100) {
+            std::fputs("\n   ", out);
+            column = 3;
+        }
+        std::fputs(item, out);
+        column += len;
+    }
+    std::fputc('\n', out);
+}
+
+const char* const USAGE =
+    "Usage: zt30-soak [--seed N] [--duration D] [--script FILE] [--watchdog SECONDS]\n"
+    "Drives the instrument on a simulated clock with random presses, releases, clicks, long holds,\n"
+    "both-key presses and mouse drags, touring every page and SETUP screen, and checks every invariant\n"
+    "of its state after every rendered frame.\n"
+    "\n"
+    "Options:\n"
+    "  --seed N             the random seed (default: a new one, printed); the same seed repeats a run\n"
+    "  --duration D         simulated time: a whole number followed by s, m or h (default 1h, at most 100h)\n"
+    "  --script FILE        where a failure writes its replay script (default soak-failure-SEED.zts)\n"
+    "  --watchdog SECONDS   call the run hung when simulated time stops for this long (default 60, 0 off)\n"
+    "  --plant KIND@SECONDS plant a fault to see the checker catch it: setting (a settings field out of\n"
+    "                       range), alloc (an allocation) or hang\n"
+    "  --help, --version\n"
+    "\n"
+    "Runs of an hour or more also fail when a page or SETUP screen was never shown.\n"
+    "A failure prints the seed, the simulated time, the broken invariant and the last 50 input events, and\n"
+    "writes a zt30-headless script that replays the run up to the failure.\n"
+    "Exit status: 0 passed, 1 failed, 2 bad option.\n";
+
+bool parse_u64(std::string_view s, uint64_t limit, uint64_t* out) {
+    if (s.empty() || s.size() > 20) return false;
+    uint64_t v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        uint64_t d = static_cast<uint64_t>(c - '0');
+        if (v > (limit - d) / 10) return false;
+        v = v * 10 + d;
+    }
+    *out = v;
+    return true;
+}
+
+bool parse_duration(std::string_view s, uint64_t* ms) {
+    if (s.empty()) return false;
+    uint64_t unit = s.back() == 's' ? 1000 : s.back() == 'm' ? 60000 : s.back() == 'h' ? 3600000 : 0;
+    uint64_t v = 0;
+    if (unit == 0 || !parse_u64(s.substr(0, s.size() - 1), SOAK_MAX_MS / unit, &v) || v == 0) return false;
+    *ms = v * unit;
+    return true;
+}
+
+bool parse_plant(std::string_view s, SoakOptions* o) {
+    size_t at = s.find('@');
+    if (at == std::string_view::npos) return false;
+    std::string_view kind = s.substr(0, at);
+    if (kind == "setting")
+        o->planted = SOAK_BREAK_SETTING;
+    else if (kind == "alloc")
+        o->planted = SOAK_BREAK_ALLOC;
+    else if (kind == "hang")
+        o->planted = SOAK_BREAK_HANG;
+    else
+        return false;
+    uint64_t seconds = 0;
+    if (!parse_u64(s.substr(at + 1), SOAK_MAX_MS / 1000, &seconds)) return false;
+    o->planted_at_ms = seconds * 1000;
+    return true;
+}
+
+uint64_t fresh_seed() {
+    std::random_device device;
+    uint64_t t = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
+    uint64_t s = (static_cast<uint64_t>(device()) << 32 | device()) ^ t;
+    return splitmix(&s) % 1000000000000ull; // short enough to type back
+}
+
+} // namespace
+
+void soak_print_coverage(const SoakStats& st, FILE* out) {
+    std::fprintf(out, "coverage, rendered frames:\n");
+    print_counts(out, "pages", PAGE_NAMES, st.page_frames, SOAK_PAGES);
+    print_counts(out, "SETUP", SETUP_SCREEN_NAMES, st.setup_frames, SOAK_SETUP_SCREENS);
+    const char* const extra_names[] = {"brightness overlay", "alert raised", "Set Clock", "timer editing",
+                                       "demo NONE",          "DEMO 1",       "DEMO 2"};
+    const uint64_t extra[] = {st.overlay_frames, st.alert_frames,   st.clock_set_frames, st.timer_edit_frames,
+                              st.demo_frames[0], st.demo_frames[1], st.demo_frames[2]};
+    print_counts(out, "also", extra_names, extra, 7);
+}
+
+int soak_main(int argc, const char* const* argv, FILE* out, FILE* err) {
+    SoakOptions o{};
+    o.duration_ms = 3600000;
+    o.watchdog_seconds = 60;
+    o.progress = true;
+    bool seeded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg == "--help") {
+            std::fputs(USAGE, out);
+            return SOAK_EXIT_PASSED;
+        }
+        if (arg == "--version") {
+            std::fprintf(out, "zt30-soak %s\n", ZT30_VERSION);
+            return SOAK_EXIT_PASSED;
+        }
+        bool takes_value = arg == "--seed" || arg == "--duration" || arg == "--script" ||
+                           arg == "--watchdog" || arg == "--plant";
+        if (!takes_value) {
+            std::fprintf(err, "zt30-soak: unknown option '%s' (see --help)\n", argv[i]);
+            return SOAK_EXIT_USAGE;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(err, "zt30-soak: %s needs a value (see --help)\n", argv[i]);
+            return SOAK_EXIT_USAGE;
+        }
+        std::string_view value = argv[++i];
+        uint64_t v = 0;
+        bool good = true;
+        if (arg == "--seed") {
+            good = parse_u64(value, UINT64_MAX, &o.seed);
+            seeded = true;
+        } else if (arg == "--duration") {
+            good = parse_duration(value, &o.duration_ms);
+        } else if (arg == "--script") {
+            good = !value.empty();
+            o.script_path.assign(value);
+        } else if (arg == "--watchdog") {
+            good = parse_u64(value, 86400, &v);
+            o.watchdog_seconds = static_cast<int>(v);
+        } else {
+            good = parse_plant(value, &o);
+        }
+        if (!good) {
+            const char* hint = arg == "--seed"       ? "a whole number"
+                               : arg == "--duration" ? "a whole number followed by s, m or h, at most 100h"
+                               : arg == "--script"   ? "a file name"
+                               : arg == "--watchdog" ? "seconds, 0-86400"
+                                                     : "setting, alloc or hang, then @SECONDS";
+            std::fprintf(err, "zt30-soak: bad %s '%s' (%s)\n", argv[i - 1], argv[i], hint);
+            return SOAK_EXIT_USAGE;
+        }
+    }
+    if (!seeded) o.seed = fresh_seed();
+    o.require_coverage = o.duration_ms >= 3600000;
+
+    SoakStats st;
+    int code = soak_run(o, &st, out);
+    if (code == SOAK_EXIT_PASSED) {
+        std::fprintf(out,
+                     "zt30-soak: passed: %s of simulated time in %.1f s of wall time (%.0fx); %" PRIu64
+                     " frames, %" PRIu64 " input events, %" PRIu64 " button events, %" PRIu64
+                     " allocations after start-up\n",
+                     soak_format_time(st.simulated_ms).c_str(), st.wall_seconds,
+                     static_cast<double>(st.simulated_ms) / 1000.0 / std::max(st.wall_seconds, 1e-3),
+                     st.frames, st.inputs, st.button_events, st.allocations);
+    }
+    soak_print_coverage(st, out);
+    return code;
+}
