@@ -10,7 +10,7 @@ DEPS       = bash scripts/install-deps.sh
 CONFIGURE  = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 COMPILE    = cmake --build $(BUILD) -j $(JOBS)
 
-.PHONY: build run test bench install help clean
+.PHONY: build run test bench soak install help clean
 .DEFAULT_GOAL := build
 
 build:
@@ -33,6 +33,17 @@ bench:
 	@$(COMPILE) --target zt30_bench
 	@./$(BUILD)/zt30_bench
 
+# 24 simulated hours of random use under AddressSanitizer and UBSan, optimised so that it takes minutes;
+# SOAK_ARGS adds options (--seed N to repeat a run, --duration 2h). A failure leaves its replay script here.
+SOAK_BUILD ?= build-soak
+SOAK_ARGS  ?=
+soak:
+	@$(DEPS) build
+	@cmake -S . -B $(SOAK_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZT30_SANITIZE=ON >/dev/null
+	@cmake --build $(SOAK_BUILD) -j $(JOBS) --target zt30-soak zt30-headless
+	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	    ./$(SOAK_BUILD)/zt30-soak --duration 24h $(SOAK_ARGS)
+
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
@@ -41,11 +52,13 @@ help:
 	@echo "make run        build, then open the simulator"
 	@echo "make test       build everything and run the whole test suite"
 	@echo "make bench      build and run the benchmarks"
+	@echo "make soak       24 simulated hours of random use under the sanitizers, every invariant checked"
+	@echo "                (SOAK_ARGS=\"--seed N\" repeats a run; a failure writes soak-failure-SEED.zts)"
 	@echo "make install    install the two programs, a desktop entry and the icon under PREFIX"
 	@echo "                (now $(PREFIX); e.g. make install PREFIX=~/.local)"
-	@echo "make clean      remove $(BUILD)/"
+	@echo "make clean      remove $(BUILD)/ and $(SOAK_BUILD)/"
 	@echo "Each target first installs the Debian packages it needs that are missing (apt-get, with sudo"
 	@echo "when not root). Variables: BUILD=$(BUILD) JOBS=$(JOBS) PREFIX=$(PREFIX)."
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SOAK_BUILD)

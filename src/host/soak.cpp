@@ -674,6 +674,7 @@ struct Run {
     std::atomic<uint64_t> progress_ms{0};
     std::atomic<bool> finished{false};
     std::atomic<bool> reported{false};
+    std::atomic<bool> watchdog_ready{false};
 };
 
 Run* current_run = nullptr; // for the watchdog and the sanitizers' last word
@@ -768,6 +769,10 @@ void watchdog(Run* run) {
     int limit = run->options->watchdog_seconds;
     uint64_t last = run->progress_ms.load();
     auto since = std::chrono::steady_clock::now();
+    // A new thread allocates as it first runs (its thread-local storage): let that happen before the run
+    // starts counting.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    run->watchdog_ready.store(true);
     while (!run->finished.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         uint64_t now = run->progress_ms.load();
@@ -851,7 +856,10 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     __sanitizer_set_death_callback(on_sanitizer_death);
 #endif
     std::thread guard;
-    if (options.watchdog_seconds > 0) guard = std::thread(watchdog, &run);
+    if (options.watchdog_seconds > 0) {
+        guard = std::thread(watchdog, &run);
+        while (!run.watchdog_ready.load()) std::this_thread::yield();
+    }
     auto wall_start = std::chrono::steady_clock::now();
     char why[256];
     bool planted = options.planted == SOAK_BREAK_NONE;
