@@ -6,6 +6,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
+#include "pages/run_time.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
 
@@ -36,14 +37,20 @@ void draw_screen(uint32_t* frame) {
         if (page_draw_splash(frame)) current_page = PAGE_CLOCK;
         break;
     case PAGE_CLOCK:
-    case PAGE_RUN_TIME:
-    case PAGE_TIMER1:
-    case PAGE_TIMER2:
     case PAGE_AOA:
     case PAGE_G_METER:
     case PAGE_ATTITUDE:
     case PAGE_SETUP:
         draw_unbuilt_page(frame);
+        break;
+    case PAGE_RUN_TIME:
+        page_draw_run_time(frame);
+        break;
+    case PAGE_TIMER1:
+        page_draw_timer(frame, 0);
+        break;
+    case PAGE_TIMER2:
+        page_draw_timer(frame, 1);
         break;
     default:
         break; // XPDR CTRL has no screen: it is never enabled
