@@ -5,6 +5,7 @@
 #include "pages/aoa.h"
 #include "pages/clock.h"
 #include "pages/g_meter.h"
+#include "pages/timer.h"
 #include "setup/settings.h"
 #include "setup/setup_menu.h"
 
@@ -128,6 +129,10 @@ int32_t page_input(int32_t ev) {
             return EV_NONE;
         }
         return ev;
+    case PAGE_TIMER1:
+        return timer_handle_event(ev, 0);
+    case PAGE_TIMER2:
+        return timer_handle_event(ev, 1);
     case PAGE_AOA:
         if (ev == EV_VIEW_RELEASE) {
             aoa_view = aoa_view == 0 ? 1 : 0;
