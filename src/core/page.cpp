@@ -8,6 +8,7 @@
 #include "gfx/masks.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
+#include "setup/setup_screens.h"
 
 int32_t current_page = PAGE_SPLASH;
 int32_t splash_countdown = SPLASH_FRAMES;
@@ -42,8 +43,10 @@ void draw_screen(uint32_t* frame) {
     case PAGE_AOA:
     case PAGE_G_METER:
     case PAGE_ATTITUDE:
-    case PAGE_SETUP:
         draw_unbuilt_page(frame);
+        break;
+    case PAGE_SETUP:
+        setup_draw_screen(frame);
         break;
     default:
         break; // XPDR CTRL has no screen: it is never enabled
