@@ -29,7 +29,7 @@ const char SETUP_TRIM_ROW_TEXT[2][SETUP_TEXT_SIZE] = {"LOW TRIM", "HIGH TRIM"};
 
 namespace {
 
-constexpr uint32_t XPDR_PAGE_BIT = 2; // never offered, never set
+constexpr int32_t XPDR_PAGE_BIT = 2; // never offered, never set
 constexpr int32_t LAST_PAGE_ROW = 7;  // ATTITUDE
 
 SetupState& s = setup_state;
@@ -156,11 +156,11 @@ void page_enable_event(int32_t ev) {
     switch (ev) {
     case EV_VIEW_RELEASE:
         c = wrap_step(c, -1, LAST_PAGE_ROW);
-        if (c == static_cast<int32_t>(XPDR_PAGE_BIT)) c = 1;
+        if (c == XPDR_PAGE_BIT) c = 1;
         break;
     case EV_LEFT_RELEASE:
         c = wrap_step(c, 1, LAST_PAGE_ROW);
-        if (c == static_cast<int32_t>(XPDR_PAGE_BIT)) c = 3;
+        if (c == XPDR_PAGE_BIT) c = 3;
         break;
     case EV_RIGHT_RELEASE:
         // Clears XPDR CTRL and every bit from SETUP's up; page stepping still treats SETUP as present.
@@ -270,7 +270,7 @@ void speed_assist_event(int32_t ev) {
         c = std::max(0, c - 1);
         break;
     case EV_LEFT_RELEASE:
-        c = c + 1 >= 1 ? 0 : c + 1; // a single row: the step down wraps straight back to it
+        c = 0; // a single row: the step down wraps straight back to it
         break;
     case EV_RIGHT_RELEASE:
         d.speed_assist_flags = toggled(d.speed_assist_flags, c);
