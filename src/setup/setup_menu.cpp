@@ -30,7 +30,7 @@ const char SETUP_TRIM_ROW_TEXT[2][SETUP_TEXT_SIZE] = {"LOW TRIM", "HIGH TRIM"};
 namespace {
 
 constexpr int32_t XPDR_PAGE_BIT = 2; // never offered, never set
-constexpr int32_t LAST_PAGE_ROW = 7;  // ATTITUDE
+constexpr int32_t LAST_PAGE_ROW = 7; // ATTITUDE
 
 SetupState& s = setup_state;
 DeviceSettings& d = device_settings;
