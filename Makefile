@@ -10,7 +10,7 @@ DEPS       = bash scripts/install-deps.sh
 CONFIGURE  = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 COMPILE    = cmake --build $(BUILD) -j $(JOBS)
 
-.PHONY: build run test bench install help clean
+.PHONY: build run test bench install screens help clean
 .DEFAULT_GOAL := build
 
 build:
@@ -43,9 +43,15 @@ help:
 	@echo "make bench      build and run the benchmarks"
 	@echo "make install    install the two programs, a desktop entry and the icon under PREFIX"
 	@echo "                (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make screens    render every page view and SETUP screen into docs/screens/"
 	@echo "make clean      remove $(BUILD)/"
 	@echo "Each target first installs the Debian packages it needs that are missing (apt-get, with sudo"
 	@echo "when not root). Variables: BUILD=$(BUILD) JOBS=$(JOBS) PREFIX=$(PREFIX)."
+
+# The gallery of every page view and SETUP screen in docs/screens, with its contact sheet.
+screens: build
+	@$(COMPILE) --target zt30-sheetgen
+	@bash tools/gallery.sh $(BUILD) docs/screens
 
 clean:
 	rm -rf $(BUILD)

@@ -161,9 +161,10 @@ int32_t page_input(int32_t ev) {
             return EV_NONE;
         }
         return ev;
+    case PAGE_SETUP:
+        return setup_handle_event(ev);
     default:
-        // The splash has no input; CLOCK, the timers and SETUP pass their events on until their
-        // handlers exist.
+        // The splash has no input; CLOCK and the timers pass their events on until their handlers exist.
         return ev;
     }
 }
@@ -178,8 +179,8 @@ void step_pages(int32_t ev) {
         while (!(forward & (1u << (p - 1)))) ++p;
         current_page = p;
         if (p == PAGE_SETUP) {
-            setup_selected_item = -1;
-            page_enable_cursor = -1;
+            setup_state.setup_selected_item = -1;
+            setup_state.page_enable_cursor = -1;
         }
     } else if (ev == EV_LEFT_RELEASE) {
         int32_t p = current_page - 1;

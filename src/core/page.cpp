@@ -12,6 +12,7 @@
 #include "pages/run_time.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
+#include "setup/setup_screens.h"
 
 int32_t current_page = PAGE_SPLASH;
 int32_t splash_countdown = SPLASH_FRAMES;
@@ -58,8 +59,10 @@ void draw_screen(uint32_t* frame) {
         page_g_meter_draw(frame);
         break;
     case PAGE_ATTITUDE:
-    case PAGE_SETUP:
         draw_unbuilt_page(frame);
+        break;
+    case PAGE_SETUP:
+        setup_draw_screen(frame);
         break;
     default:
         break; // XPDR CTRL has no screen: it is never enabled
