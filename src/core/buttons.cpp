@@ -164,7 +164,7 @@ int32_t page_input(int32_t ev) {
     case PAGE_SETUP:
         return setup_handle_event(ev);
     default:
-        // The splash has no input; CLOCK and the timers pass their events on until their handlers exist.
+        // The splash has no input: its events go straight to page stepping.
         return ev;
     }
 }
