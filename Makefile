@@ -10,7 +10,7 @@ DEPS       = bash scripts/install-deps.sh
 CONFIGURE  = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 COMPILE    = cmake --build $(BUILD) -j $(JOBS)
 
-.PHONY: build run test bench soak install help clean
+.PHONY: build run test bench soak install screens help clean
 .DEFAULT_GOAL := build
 
 build:
@@ -56,9 +56,15 @@ help:
 	@echo "                (SOAK_ARGS=\"--seed N\" repeats a run; a failure writes soak-failure-SEED.zts)"
 	@echo "make install    install the two programs, a desktop entry and the icon under PREFIX"
 	@echo "                (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make screens    render every page view and SETUP screen into docs/screens/"
 	@echo "make clean      remove $(BUILD)/ and $(SOAK_BUILD)/"
 	@echo "Each target first installs the Debian packages it needs that are missing (apt-get, with sudo"
 	@echo "when not root). Variables: BUILD=$(BUILD) JOBS=$(JOBS) PREFIX=$(PREFIX)."
+
+# The gallery of every page view and SETUP screen in docs/screens, with its contact sheet.
+screens: build
+	@$(COMPILE) --target zt30-sheetgen
+	@bash tools/gallery.sh $(BUILD) docs/screens
 
 clean:
 	rm -rf $(BUILD) $(SOAK_BUILD)

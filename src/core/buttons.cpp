@@ -5,6 +5,7 @@
 #include "pages/aoa.h"
 #include "pages/clock.h"
 #include "pages/g_meter.h"
+#include "pages/timer.h"
 #include "setup/settings.h"
 #include "setup/setup_menu.h"
 
@@ -130,6 +131,10 @@ int32_t page_input(int32_t ev) {
             return EV_NONE;
         }
         return ev;
+    case PAGE_TIMER1:
+        return timer_handle_event(ev, 0);
+    case PAGE_TIMER2:
+        return timer_handle_event(ev, 1);
     case PAGE_AOA:
         if (ev == EV_VIEW_RELEASE) {
             aoa_view = aoa_view == 0 ? 1 : 0;
@@ -158,9 +163,10 @@ int32_t page_input(int32_t ev) {
             return EV_NONE;
         }
         return ev;
+    case PAGE_SETUP:
+        return setup_handle_event(ev);
     default:
-        // The splash has no input; CLOCK, the timers and SETUP pass their events on until their
-        // handlers exist.
+        // The splash has no input: its events go straight to page stepping.
         return ev;
     }
 }
@@ -175,8 +181,8 @@ void step_pages(int32_t ev) {
         while (!(forward & (1u << (p - 1)))) ++p;
         current_page = p;
         if (p == PAGE_SETUP) {
-            setup_selected_item = -1;
-            page_enable_cursor = -1;
+            setup_state.setup_selected_item = -1;
+            setup_state.page_enable_cursor = -1;
         }
     } else if (ev == EV_LEFT_RELEASE) {
         int32_t p = current_page - 1;

@@ -7,10 +7,12 @@
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
 #include "pages/aoa.h"
-#include "pages/g_meter.h"
 #include "pages/clock.h"
+#include "pages/g_meter.h"
+#include "pages/run_time.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
+#include "setup/setup_screens.h"
 
 int32_t current_page = PAGE_SPLASH;
 int32_t splash_countdown = SPLASH_FRAMES;
@@ -42,17 +44,25 @@ void draw_screen(uint32_t* frame) {
         page_clock_draw(frame);
         break;
     case PAGE_RUN_TIME:
+        page_draw_run_time(frame);
+        break;
     case PAGE_TIMER1:
+        page_draw_timer(frame, 0);
+        break;
     case PAGE_TIMER2:
-    case PAGE_ATTITUDE:
-    case PAGE_SETUP:
-        draw_unbuilt_page(frame);
+        page_draw_timer(frame, 1);
         break;
     case PAGE_AOA:
         page_aoa_draw(frame);
         break;
     case PAGE_G_METER:
         page_g_meter_draw(frame);
+        break;
+    case PAGE_ATTITUDE:
+        draw_unbuilt_page(frame);
+        break;
+    case PAGE_SETUP:
+        setup_draw_screen(frame);
         break;
     default:
         break; // XPDR CTRL has no screen: it is never enabled

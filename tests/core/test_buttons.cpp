@@ -222,8 +222,10 @@ TEST_F(Dispatch, PageStepping) {
     for (const Case& c : cases) {
         device_settings.page_enable_mask = c.mask;
         current_page = c.from;
-        setup_selected_item = 4;
-        page_enable_cursor = 2;
+        // SETUP itself is left only from its title state.
+        const int32_t item = c.from == PAGE_SETUP ? -1 : 4;
+        setup_state.setup_selected_item = item;
+        setup_state.page_enable_cursor = 2;
         if (c.right) {
             click_right();
         } else {
@@ -232,8 +234,8 @@ TEST_F(Dispatch, PageStepping) {
         EXPECT_EQ(current_page, c.to) << c.from << (c.right ? " next" : " back") << " with mask " << c.mask;
         // Only arriving at SETUP going forward starts its menu over.
         bool reset = c.right && c.to == PAGE_SETUP;
-        EXPECT_EQ(setup_selected_item, reset ? -1 : 4) << c.from;
-        EXPECT_EQ(page_enable_cursor, reset ? -1 : 2) << c.from;
+        EXPECT_EQ(setup_state.setup_selected_item, reset ? -1 : item) << c.from;
+        EXPECT_EQ(setup_state.page_enable_cursor, reset ? -1 : 2) << c.from;
     }
 }
 

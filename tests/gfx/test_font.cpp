@@ -148,6 +148,29 @@ TEST(FontGlyph, ReadsTheAtlasLayoutExactly) {
     EXPECT_EQ(d.at(0, 1), 0xFEFEFEFEu);
 }
 
+// Over a patterned background every pixel is blended with what lies below it, whatever was inked first.
+TEST(FontGlyph, BlendsEachPixelOverWhatLiesBelow) {
+    const Font& font = FONT_TABLE[3];
+    const int32_t start = font.starts[font_glyph_index(font, '8')];
+    for (int phase = 0; phase < 3; ++phase) {
+        auto below = [&](int x, int y) { return (x + y + phase) % 3 ? 0xFF000090u : 0xFF102030u; };
+        Canvas c(20, 30);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) c.px[gfx_index(x, y, c.w, c.h)] = below(x, y);
+        font_draw_glyph(c.px.data(), c.w, c.h, 3, 3, 2, 0xFFFFFF00, '8');
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x) {
+                const int col = x - 3, stored_row = 2 + font.height - y;
+                const bool inside =
+                    col >= 0 && col < font_advance(font, '8') && stored_row >= 0 && stored_row < font.height;
+                const int n = inside ? nibble(font, start + col, stored_row) : 0;
+                const uint32_t want =
+                    n ? gfx_blend_color(below(x, y), 0xFFFFFF00, 16.0f * n / 255.0f) : below(x, y);
+                ASSERT_EQ(c.at(x, y), want) << x << "," << y << " phase " << phase;
+            }
+    }
+}
+
 TEST(FontGlyph, MissingCharactersAdvanceSevenAndDrawNothing) {
     for (int f = 0; f < FONT_COUNT; ++f) {
         EXPECT_EQ(font_text_width(f, " "), 7);
