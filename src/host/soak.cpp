@@ -34,17 +34,6 @@ constinit std::atomic<uint64_t> soak_allocations{0};
 namespace {
 
 // ---------------------------------------------------------------------------------------------------------
-// What the soak reads of the SETUP menu.
-
-int32_t setup_screen_now() {
-    return 0;
-}
-
-int32_t setup_selected_now() {
-    return setup_selected_item;
-}
-
-// ---------------------------------------------------------------------------------------------------------
 // Random numbers: xoshiro256** seeded through splitmix64, the same sequence on every machine.
 
 struct Rng {
@@ -152,16 +141,20 @@ void random_point(Rng* r, int32_t* x, int32_t* y) {
 // ---------------------------------------------------------------------------------------------------------
 // The driver: a tour of every page and SETUP screen in random order, with random use in between.
 
-// Targets of the tour: the pages (9 is SETUP's title), then TARGET_SETUP + s for SETUP screen s.
+// Targets of the tour: the pages (9 is SETUP's title), TARGET_SETUP + s for SETUP screen s,
+// TARGET_ALERT + i for timer i counting down a few seconds with its flag alert on, TARGET_DEMO + m for
+// demo mode m, and Set Clock open.
 constexpr int TARGET_SETUP = 100;
+constexpr int TARGET_ALERT = 200;
+constexpr int TARGET_DEMO = 300;
+constexpr int TARGET_CLOCK_SET = 400;
 constexpr int TOUR_PAGES[] = {PAGE_CLOCK, PAGE_RUN_TIME, PAGE_TIMER1,   PAGE_TIMER2,
                               PAGE_AOA,   PAGE_G_METER,  PAGE_ATTITUDE, PAGE_SETUP};
-constexpr int TOUR_SIZE = 8 + 18;
+constexpr int TOUR_SIZE = 8 + 18 + 2 + 3 + 1;
 // Clicks a navigation may spend before it gives the target up.
 constexpr int NAV_MAX_CLICKS = 80;
 constexpr int NO_BUTTON = -1;
-// SETUP screens the tour reaches: the list, then its eighteen screens.
-constexpr int SETUP_SCREENS_TOURED = 1;
+constexpr int LONG_PRESS = 16; // added to a button: hold it past the long-press time
 
 struct Driver {
     Rng rng;
@@ -173,7 +166,10 @@ struct Driver {
     int deck_pos;
     int target; // 0: wandering
     int nav_clicks;
-    int fix_page;     // a disabled page to enable on PAGE ENABLE before going on to it
+    int alert_seconds; // the count-down of an alert target
+    // A row to select on a SETUP screen first (PAGE ENABLE for a disabled page, VISUAL ALERTS for a timer's
+    // flag, DEMO MODE for a demo mode), then on to fix_then. fix_screen 0: none.
+    int fix_screen, fix_row, fix_then;
     int explore_left; // random actions before the next target
 };
 
@@ -181,6 +177,10 @@ void shuffle_deck(Driver* d) {
     int n = 0;
     for (int p : TOUR_PAGES) d->deck[n++] = p;
     for (int s = 1; s <= 18; ++s) d->deck[n++] = TARGET_SETUP + s;
+    d->deck[n++] = TARGET_ALERT;
+    d->deck[n++] = TARGET_ALERT + 1;
+    for (int m = 0; m < 3; ++m) d->deck[n++] = TARGET_DEMO + m;
+    d->deck[n++] = TARGET_CLOCK_SET;
     for (int i = TOUR_SIZE - 1; i > 0; --i) std::swap(d->deck[i], d->deck[rng_below(&d->rng, i + 1)]);
     d->deck_pos = 0;
 }
@@ -198,9 +198,46 @@ void plan_click(Driver* d, int button, uint64_t hold_ms, uint64_t pause_ms) {
     d->cursor_ms += pause_ms;
 }
 
+// A key at random, weighted by what the keys do on the screen shown, so that SETUP screens get edited
+// rather than left at once.
 int random_button(Rng* r) {
-    uint64_t k = rng_below(r, 100);
-    return k < 30 ? HL_BUTTON_VIEW : k < 55 ? HL_BUTTON_LEFT : k < 80 ? HL_BUTTON_RIGHT : HL_BUTTON_BOTH;
+    int view = 30, left = 25, right = 25; // BOTH takes the rest
+    bool timer_editing = (current_page == PAGE_TIMER1 && user_timers[0].editing) ||
+                         (current_page == PAGE_TIMER2 && user_timers[1].editing);
+    if ((current_page == PAGE_CLOCK && clock_setting) || timer_editing) {
+        view = 35, left = 35, right = 25; // fields to step and move between; BOTH accepts
+    } else if (current_page == PAGE_SETUP) {
+        switch (setup_state.setup_screen) {
+        case SETUP_PAGE_ENABLE:
+        case SETUP_AUDIO_ALERTS:
+        case SETUP_VISUAL_ALERTS:
+        case SETUP_MISC_OPTIONS:
+        case SETUP_SPEED_ASSIST:
+        case SETUP_DEMO_MODE: // rows to move between and switch
+            view = 30, left = 30, right = 35;
+            break;
+        case SETUP_AUDIO_VOL:
+        case SETUP_SLIP_TRIM:
+        case SETUP_ROLL_TRIM:
+        case SETUP_PITCH_TRIM:
+        case SETUP_OAT_TRIM: // a value to step
+            view = 45, left = 45, right = 7;
+            break;
+        case SETUP_AOA_LIMITS:
+        case SETUP_G_LIMITS:
+        case SETUP_IAS_TRIM:
+        case SETUP_ALT_TRIM: // values to step, chosen with the right key
+            view = 38, left = 38, right = 20;
+            break;
+        default:
+            break;
+        }
+    }
+    int k = static_cast<int>(rng_below(r, 100));
+    return k < view                  ? HL_BUTTON_VIEW
+           : k < view + left         ? HL_BUTTON_LEFT
+           : k < view + left + right ? HL_BUTTON_RIGHT
+                                     : HL_BUTTON_BOTH;
 }
 
 // One random action of a user who does not know what the keys do.
@@ -243,18 +280,22 @@ void plan_random(Driver* d) {
 // The key that leaves SETUP screen s for the list (the trim screens first close their editing).
 int setup_back_button(int32_t s) {
     switch (s) {
-    case 1:
-    case 5:
-    case 7:
-    case 8:
-    case 9:
-    case 10:
-    case 11:
-    case 12:
+    case SETUP_SYSTEM_INFO:
+    case SETUP_AUDIO_VOL:
+    case SETUP_AOA_LIMITS: // NEXT, then DONE
+    case SETUP_G_LIMITS:
+    case SETUP_SLIP_TRIM:
+    case SETUP_ROLL_TRIM:
+    case SETUP_PITCH_TRIM:
+    case SETUP_OAT_TRIM:
         return HL_BUTTON_RIGHT;
-    case 13:
-    case 15:
+    case SETUP_HARD_CAL:
+    case SETUP_PITOT_ZERO:
         return HL_BUTTON_LEFT;
+    case SETUP_IAS_TRIM:
+        return setup_state.ias_trim_editing ? HL_BUTTON_RIGHT : HL_BUTTON_BOTH;
+    case SETUP_ALT_TRIM:
+        return setup_state.alt_trim_editing ? HL_BUTTON_RIGHT : HL_BUTTON_BOTH;
     default:
         return HL_BUTTON_BOTH;
     }
@@ -264,26 +305,83 @@ bool page_enabled(int p) {
     return (device_settings.page_enable_mask >> (p - 1)) & 1u;
 }
 
+bool fix_done(const Driver* d) {
+    if (d->fix_screen == SETUP_PAGE_ENABLE) return page_enabled(d->fix_row + 1);
+    if (d->fix_screen == SETUP_DEMO_MODE)
+        return device_settings.demo_mode == static_cast<uint32_t>(d->fix_row);
+    return (device_settings.visual_alert_mask >> d->fix_row) & 1u;
+}
+
+// Timer i set to count down alert_seconds and started: the preset's seconds, zero hours and minutes.
+int timer_alert_button(const Driver* d, int i) {
+    const UserTimer& t = user_timers[i];
+    bool preset_ok = t.preset_hours == 0 && t.preset_minutes == 0 && t.preset_seconds == d->alert_seconds;
+    if (t.editing) {
+        if (t.preset_hours != 0 || t.preset_minutes != 0)
+            return HL_BUTTON_VIEW + LONG_PRESS; // preset 0:00:00
+        if (t.selected_field != 2) return HL_BUTTON_RIGHT;
+        if (t.preset_seconds != d->alert_seconds)
+            return t.preset_seconds < d->alert_seconds ? HL_BUTTON_VIEW : HL_BUTTON_LEFT;
+        return HL_BUTTON_BOTH; // ACCEPT loads the preset
+    }
+    if (!preset_ok || (!t.running && t.hours == 0 && t.minutes == 0 && t.seconds == 0))
+        return HL_BUTTON_BOTH; // edit
+    return t.running ? NO_BUTTON : HL_BUTTON_VIEW;
+}
+
+int nav_button(Driver* d);
+
+int start_fix(Driver* d, int screen, int row) {
+    d->fix_screen = screen;
+    d->fix_row = row;
+    d->fix_then = d->target;
+    return nav_button(d);
+}
+
 // The next key on the way to the target, NO_BUTTON once there. Reads the state as a user reads the screen.
 int nav_button(Driver* d) {
     if (brightness_overlay_shown) return HL_BUTTON_RIGHT; // OK
     if (current_page == PAGE_SPLASH) return HL_BUTTON_RIGHT;
-    if (current_page == PAGE_CLOCK && clock_setting) return HL_BUTTON_BOTH; // ACCEPT
-    if ((current_page == PAGE_TIMER1 || current_page == PAGE_TIMER2) &&
-        user_timers[current_page - PAGE_TIMER1].editing)
-        return HL_BUTTON_BOTH;
     int t = d->target;
+    if (current_page == PAGE_CLOCK && clock_setting)
+        return t == TARGET_CLOCK_SET ? NO_BUTTON : HL_BUTTON_BOTH;
+    bool timer_page = current_page == PAGE_TIMER1 || current_page == PAGE_TIMER2;
+    if (timer_page && user_timers[current_page - PAGE_TIMER1].editing &&
+        t != TARGET_ALERT + current_page - PAGE_TIMER1)
+        return HL_BUTTON_BOTH; // ACCEPT
+    if (d->fix_screen != 0) {
+        if (fix_done(d)) {
+            d->target = d->fix_then;
+            d->fix_screen = 0;
+            return nav_button(d);
+        }
+        t = TARGET_SETUP + d->fix_screen;
+    } else if (t == TARGET_CLOCK_SET) {
+        if (current_page == PAGE_CLOCK && page_enabled(PAGE_CLOCK))
+            return clock_view > CLOCK_VIEW_ANALOG ? HL_BUTTON_VIEW : HL_BUTTON_BOTH; // a clock view, then SET
+        t = PAGE_CLOCK;
+    } else if (t >= TARGET_DEMO) {
+        if (device_settings.demo_mode == static_cast<uint32_t>(t - TARGET_DEMO)) return NO_BUTTON;
+        return start_fix(d, SETUP_DEMO_MODE, t - TARGET_DEMO);
+    } else if (t >= TARGET_ALERT) {
+        int i = t - TARGET_ALERT;
+        if (!((device_settings.visual_alert_mask >> i) & 1u)) return start_fix(d, SETUP_VISUAL_ALERTS, i);
+        if (current_page == PAGE_TIMER1 + i) return timer_alert_button(d, i);
+        t = PAGE_TIMER1 + i;
+    }
+    // Stepping never reaches a disabled page: enable it first.
+    if (t < PAGE_SETUP && !page_enabled(t)) return start_fix(d, SETUP_PAGE_ENABLE, t - 1);
     int want_screen = t > TARGET_SETUP ? t - TARGET_SETUP : -1;
     if (current_page == PAGE_SETUP) {
-        int32_t s = setup_screen_now(), sel = setup_selected_now();
+        int32_t s = setup_state.setup_screen, sel = setup_state.setup_selected_item;
         if (s != 0) {
-            if (s == want_screen) {
-                if (d->fix_page == 0 || page_enabled(d->fix_page)) return NO_BUTTON;
-                // PAGE ENABLE: the cursor down to the disabled page's row, then toggle it on.
-                if (page_enable_cursor != d->fix_page - 1) return HL_BUTTON_LEFT;
-                return HL_BUTTON_RIGHT;
-            }
-            return setup_back_button(s);
+            if (s != want_screen) return setup_back_button(s);
+            if (d->fix_screen == 0) return NO_BUTTON;
+            // The cursor down to the row, then switch it on.
+            int32_t cursor = d->fix_screen == SETUP_PAGE_ENABLE ? setup_state.page_enable_cursor
+                             : d->fix_screen == SETUP_DEMO_MODE ? setup_state.demo_mode_cursor
+                                                                : setup_state.visual_alert_cursor;
+            return cursor != d->fix_row ? HL_BUTTON_LEFT : HL_BUTTON_RIGHT;
         }
         if (sel < 0) {
             if (want_screen > 0) return HL_BUTTON_BOTH;
@@ -298,11 +396,6 @@ int nav_button(Driver* d) {
         return HL_BUTTON_BOTH; // back to the title
     }
     if (t == current_page) return NO_BUTTON;
-    if (t < PAGE_SETUP && !page_enabled(t)) {
-        // Stepping never reaches a disabled page: enable it first.
-        d->fix_page = t;
-        d->target = TARGET_SETUP + 2;
-    }
     return HL_BUTTON_RIGHT;
 }
 
@@ -323,17 +416,14 @@ void plan_action(Driver* d, uint64_t now_ms) {
         d->cursor_ms += rng_range(r, 50, 300);
     } else if (d->target != 0) {
         int b = nav_button(d);
-        if (b == NO_BUTTON && d->fix_page != 0 && current_page == PAGE_SETUP) {
-            d->target = d->fix_page; // enabled: on to the page itself
-            d->fix_page = 0;
-            b = nav_button(d);
-        }
         if (b == NO_BUTTON || ++d->nav_clicks > NAV_MAX_CLICKS) {
             // There (or given up): look at it for a while, then use it at random.
             d->target = 0;
-            d->fix_page = 0;
+            d->fix_screen = 0;
             d->explore_left = static_cast<int>(rng_range(r, 2, 12));
             d->cursor_ms += rng_log_range(r, 2000, 120000);
+        } else if (b >= LONG_PRESS) {
+            plan_click(d, b - LONG_PRESS, rng_range(r, 650, 1000), rng_range(r, 60, 400));
         } else {
             plan_click(d, b, rng_range(r, 30, 150), rng_range(r, 60, 400));
         }
@@ -344,6 +434,7 @@ void plan_action(Driver* d, uint64_t now_ms) {
         if (d->deck_pos == TOUR_SIZE) shuffle_deck(d);
         d->target = d->deck[d->deck_pos++];
         d->nav_clicks = 0;
+        d->alert_seconds = static_cast<int>(rng_range(r, 2, 40));
         d->cursor_ms += rng_range(r, 100, 2000);
     }
     d->action_end_ms = std::max(d->cursor_ms, now_ms + ACTION_MIN_MS);
@@ -445,10 +536,61 @@ const Range RANGES[] = {
     TIMER_RANGES(1),
     COUNTER_RANGES(flight_time),
     COUNTER_RANGES(engine_run_time),
-    // SETUP.
-    RANGE(setup_selected_item, -1, 17),
-    RANGE(page_enable_cursor, -1, 7),
+    RANGE(timer_blink_counter, 0, 10),
+    // SETUP: the screen, the list and the rows of each screen. The edit copies are checked against the
+    // settings while their screen is open.
+    RANGE(setup_state.setup_screen, 0, 18),
+    RANGE(setup_state.setup_selected_item, -1, SETUP_LAST_ITEM),
+    RANGE(setup_state.setup_list_top, 0, SETUP_LAST_ITEM - SETUP_VISIBLE_ROWS + 1),
+    RANGE(setup_state.page_enable_cursor, -1, 7),
+    RANGE(setup_state.audio_alert_cursor, -1, 3),
+    RANGE(setup_state.visual_alert_cursor, -1, 3),
+    RANGE(setup_state.option_cursor, -1, 6),
+    RANGE(setup_state.speed_assist_cursor, -1, 0),
+    RANGE(setup_state.demo_mode_cursor, -1, 2),
+    RANGE(setup_state.ias_trim_cursor, -1, 1),
+    RANGE(setup_state.alt_trim_cursor, -1, 1),
+    RANGE(setup_state.aoa_limit_step, 0, 1),
+    RANGE(setup_state.g_limit_step, 0, 1),
+    RANGE(setup_state.ias_trim_editing, 0, 1),
+    RANGE(setup_state.alt_trim_editing, 0, 1),
+    RANGE(setup_state.show_sw_part_number, 0, 1),
+    RANGE(setup_state.hard_cal_state, 0, 0),
+    RANGE(setup_state.pitot_zero_state, 0, 0),
 };
+
+// While a SETUP screen is open its edit copy is what the settings hold: every step is stored at once.
+struct EditCopy {
+    int32_t screen;
+    const int32_t* editing; // only while this is set; nullptr: whenever the screen is open
+    const char* name;
+    int32_t (*copy)();
+    int64_t (*setting)();
+};
+
+#define EDIT_COPY(screen, editing, field, setting)                                                           \
+    {                                                                                                        \
+        screen, editing, #field " and " #setting, [] { return setup_state.field; },                          \
+            [] { return static_cast<int64_t>(device_settings.setting); }                                     \
+    }
+
+const EditCopy EDIT_COPIES[] = {
+    EDIT_COPY(SETUP_AUDIO_VOL, nullptr, edit_volume, audio_volume),
+    EDIT_COPY(SETUP_AOA_LIMITS, nullptr, edit_prestall, aoa_prestall_limit),
+    EDIT_COPY(SETUP_AOA_LIMITS, nullptr, edit_cruise, aoa_cruise_limit),
+    EDIT_COPY(SETUP_G_LIMITS, nullptr, edit_g_positive, g_limit_positive),
+    EDIT_COPY(SETUP_G_LIMITS, nullptr, edit_g_negative, g_limit_negative),
+    EDIT_COPY(SETUP_SLIP_TRIM, nullptr, edit_slip, slip_trim),
+    EDIT_COPY(SETUP_ROLL_TRIM, nullptr, edit_roll, roll_trim),
+    EDIT_COPY(SETUP_PITCH_TRIM, nullptr, edit_pitch, pitch_trim),
+    EDIT_COPY(SETUP_OAT_TRIM, nullptr, edit_oat, oat_trim),
+    EDIT_COPY(SETUP_IAS_TRIM, &setup_state.ias_trim_editing, edit_ias_low, ias_trim_low),
+    EDIT_COPY(SETUP_IAS_TRIM, &setup_state.ias_trim_editing, edit_ias_high, ias_trim_high),
+    EDIT_COPY(SETUP_ALT_TRIM, &setup_state.alt_trim_editing, edit_alt_low, alt_trim_low),
+    EDIT_COPY(SETUP_ALT_TRIM, &setup_state.alt_trim_editing, edit_alt_high, alt_trim_high),
+};
+
+#undef EDIT_COPY
 
 #undef RANGE
 #undef TIMER_RANGES
@@ -583,8 +725,9 @@ bool soak_check(SoakChecker* c, uint64_t ticks, uint64_t seconds, char* why, siz
                       device_settings.page_enable_mask);
         return false;
     }
-    if (current_page != PAGE_SETUP && setup_screen_now() != 0) {
-        std::snprintf(why, n, "setup_screen = %d while page %d is shown", setup_screen_now(), current_page);
+    if (current_page != PAGE_SETUP && setup_state.setup_screen != 0) {
+        std::snprintf(why, n, "setup_screen = %d while page %d is shown", setup_state.setup_screen,
+                      current_page);
         return false;
     }
     if (clock_setting && current_page != PAGE_CLOCK) {
@@ -602,10 +745,42 @@ bool soak_check(SoakChecker* c, uint64_t ticks, uint64_t seconds, char* why, siz
             return false;
         }
     }
+    if (timer_layout_offset != 0 && timer_layout_offset != 30) {
+        std::snprintf(why, n, "timer_layout_offset = %d (0, or 30 while editing)", timer_layout_offset);
+        return false;
+    }
     if (brightness_percent > 10 && brightness_percent % 10 != 0) {
         std::snprintf(why, n, "brightness_percent = %d, off its steps (1..10, then tens)",
                       brightness_percent);
         return false;
+    }
+
+    // SETUP: a screen is the one of the selected item; the selection is inside the visible rows.
+    const SetupState& m = setup_state;
+    if (m.setup_screen != 0 && m.setup_selected_item != m.setup_screen - 1) {
+        std::snprintf(why, n, "setup_screen %d is open with item %d selected", m.setup_screen,
+                      m.setup_selected_item);
+        return false;
+    }
+    if (m.setup_selected_item < 0 ? m.setup_list_top != 0
+                                  : (m.setup_selected_item < m.setup_list_top ||
+                                     m.setup_selected_item >= m.setup_list_top + SETUP_VISIBLE_ROWS)) {
+        std::snprintf(why, n, "item %d selected with the list from row %d", m.setup_selected_item,
+                      m.setup_list_top);
+        return false;
+    }
+    if (m.page_enable_cursor == 2) {
+        std::snprintf(why, n, "the PAGE ENABLE cursor rests on XPDR CTRL");
+        return false;
+    }
+    if (current_page == PAGE_SETUP) {
+        for (const EditCopy& e : EDIT_COPIES) {
+            if (e.screen == m.setup_screen && (!e.editing || *e.editing) && e.copy() != e.setting()) {
+                std::snprintf(why, n, "SETUP screen %d shows %d but the setting holds %" PRId64 " (%s)",
+                              e.screen, e.copy(), e.setting(), e.name);
+                return false;
+            }
+        }
     }
 
     // Settings that a range alone does not describe.
@@ -793,7 +968,7 @@ void count_frame(SoakStats* st) {
     ++st->frames;
     ++st->page_frames[std::clamp(current_page, 0, SOAK_PAGES - 1)];
     if (current_page == PAGE_SETUP)
-        ++st->setup_frames[std::clamp(setup_screen_now(), 0, SOAK_SETUP_SCREENS - 1)];
+        ++st->setup_frames[std::clamp(setup_state.setup_screen, 0, SOAK_SETUP_SCREENS - 1)];
     if (brightness_overlay_shown) ++st->overlay_frames;
     if (timer1_alert || timer2_alert) ++st->alert_frames;
     if (clock_setting) ++st->clock_set_frames;
@@ -922,8 +1097,17 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
         std::string missing;
         for (int p : TOUR_PAGES)
             if (stats->page_frames[p] == 0) missing += " page " + std::to_string(p);
-        for (int sc = 0; sc < SETUP_SCREENS_TOURED; ++sc)
+        for (int sc = 0; sc < SOAK_SETUP_SCREENS; ++sc)
             if (stats->setup_frames[sc] == 0) missing += " setup screen " + std::to_string(sc);
+        const std::pair<const char*, uint64_t> extras[] = {{"brightness overlay", stats->overlay_frames},
+                                                           {"alert", stats->alert_frames},
+                                                           {"Set Clock", stats->clock_set_frames},
+                                                           {"timer editing", stats->timer_edit_frames},
+                                                           {"demo NONE", stats->demo_frames[0]},
+                                                           {"DEMO 1", stats->demo_frames[1]},
+                                                           {"DEMO 2", stats->demo_frames[2]}};
+        for (const auto& [name, frames] : extras)
+            if (frames == 0) missing += std::string(" ") + name;
         if (!missing.empty()) report_failure(&run, "coverage: never shown:" + missing, now, false);
     }
     current_run = nullptr;
