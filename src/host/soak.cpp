@@ -639,31 +639,46 @@ bool counter_moved_right(const char* name, int64_t before, int64_t now, uint64_t
     return false;
 }
 
+int64_t timer_value(const UserTimer& t) {
+    return ((static_cast<int64_t>(t.hours) * 60 + t.minutes) * 60 + t.seconds) * 11 + t.tenths;
+}
+
+int64_t timer_preset(const UserTimer& t) {
+    return (static_cast<int64_t>(t.preset_hours) * 60 + t.preset_minutes) * 60 + t.preset_seconds;
+}
+
 } // namespace
 
-void soak_checker_start(SoakChecker* c, uint64_t ticks, uint64_t seconds) {
+void soak_checker_start(SoakChecker* c, const HostScheduler* sched) {
     *c = SoakChecker{};
     c->splash_over = current_page != PAGE_SPLASH;
     c->frames = host_frames_rendered;
     c->decodes = btn_decode_count;
     c->events = btn_event_count;
-    c->ticks = ticks;
-    c->seconds = seconds;
+    c->ticks = sched->tick_count;
+    c->tenths = sched->tenth_count;
+    c->seconds = sched->second_count;
     c->flight_seconds = seconds_of(flight_time);
     c->engine_seconds = seconds_of(engine_run_time);
     c->clock_seconds = seconds_of_day(clock_time);
     c->clock_needs_sync = clock_needs_sync;
     c->clock_setting = clock_setting;
+    for (int i = 0; i < 2; ++i) {
+        c->timer_value[i] = timer_value(user_timers[i]);
+        c->timer_preset[i] = timer_preset(user_timers[i]);
+        c->timer_running[i] = user_timers[i].running;
+    }
     c->allocations = soak_allocations.load(std::memory_order_relaxed);
 }
 
-bool soak_check(SoakChecker* c, uint64_t ticks, uint64_t seconds, char* why, size_t n) {
-    uint64_t d_ticks = ticks - c->ticks, d_seconds = seconds - c->seconds;
+bool soak_check(SoakChecker* c, const HostScheduler* sched, char* why, size_t n) {
+    uint64_t d_ticks = sched->tick_count - c->ticks, d_tenths = sched->tenth_count - c->tenths;
+    uint64_t d_seconds = sched->second_count - c->seconds;
     uint64_t d_frames = host_frames_rendered - c->frames;
     uint64_t d_decodes = btn_decode_count - c->decodes, d_events = btn_event_count - c->events;
     uint64_t allocations = soak_allocations.load(std::memory_order_relaxed);
     const SoakChecker before = *c;
-    soak_checker_start(c, ticks, seconds);
+    soak_checker_start(c, sched);
     c->splash_over = before.splash_over || current_page != PAGE_SPLASH;
     c->allocations = before.allocations; // every allocation since start-up stays counted
 
@@ -742,6 +757,23 @@ bool soak_check(SoakChecker* c, uint64_t ticks, uint64_t seconds, char* why, siz
         }
         if (t.running && (t.editing || t.expired)) {
             std::snprintf(why, n, "timer %d runs while %s", i + 1, t.editing ? "being edited" : "expired");
+            return false;
+        }
+        // Away from its page a timer only counts: it starts nowhere else, stops only by expiring, and its
+        // value moves only with the tenth-second tick.
+        if (current_page == PAGE_TIMER1 + i) continue;
+        const char* wrong = nullptr;
+        if (!before.timer_running[i] && t.running)
+            wrong = "started";
+        else if (before.timer_running[i] && !t.running && !t.expired)
+            wrong = "stopped without expiring";
+        else if (c->timer_value[i] != before.timer_value[i] && (!before.timer_running[i] || d_tenths == 0))
+            wrong = before.timer_running[i] ? "changed its value between tenth-second ticks"
+                                            : "changed while stopped";
+        else if (c->timer_preset[i] != before.timer_preset[i])
+            wrong = "changed its preset";
+        if (wrong) {
+            std::snprintf(why, n, "timer %d %s while page %d is shown", i + 1, wrong, current_page);
             return false;
         }
     }
@@ -1025,7 +1057,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     HostScheduler sched;
     headless_start(ho, &sched);
     SoakChecker checker;
-    soak_checker_start(&checker, sched.tick_count, sched.second_count);
+    soak_checker_start(&checker, &sched);
     current_run = &run;
 #if defined(__SANITIZE_ADDRESS__)
     __sanitizer_set_death_callback(on_sanitizer_death);
@@ -1042,7 +1074,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     count_frame(stats); // the first frame, drawn at start-up
     // From here on nothing may allocate: the log, the driver and the watchdog are in place.
     checker.allocations = soak_allocations.load(std::memory_order_relaxed);
-    bool ok = soak_check(&checker, sched.tick_count, sched.second_count, why, sizeof why);
+    bool ok = soak_check(&checker, &sched, why, sizeof why);
 
     while (ok) {
         if (drv->next == drv->queued && now >= drv->action_end_ms) plan_action(drv, now);
@@ -1058,7 +1090,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
                 planted = true;
                 plant(options.planted);
             }
-            ok = soak_check(&checker, sched.tick_count, sched.second_count, why, sizeof why);
+            ok = soak_check(&checker, &sched, why, sizeof why);
             run.progress_ms.store(now, std::memory_order_relaxed);
             if (options.progress && now >= next_hour) {
                 double wall =

@@ -63,22 +63,26 @@ struct SoakStats {
 // Allocator calls so far. The soak program's allocator hooks count them; elsewhere nothing does.
 extern std::atomic<uint64_t> soak_allocations;
 
+struct HostScheduler;
+
 // The history an invariant may depend on: what the previous check saw.
 struct SoakChecker {
     bool splash_over;
-    uint64_t frames, decodes, events, ticks, seconds;
+    uint64_t frames, decodes, events, ticks, tenths, seconds;
     int64_t flight_seconds, engine_seconds, clock_seconds;
     int32_t clock_needs_sync;
     uint8_t clock_setting;
+    int64_t timer_value[2], timer_preset[2];
+    int32_t timer_running[2];
     uint64_t allocations;
 };
 
-// Takes the state as it stands (right after start-up) as the reference for the next check.
-void soak_checker_start(SoakChecker* c, uint64_t ticks, uint64_t seconds);
+// Takes the state as it stands as the reference for the next check; sched counts the ticks run so far.
+void soak_checker_start(SoakChecker* c, const HostScheduler* sched);
 
-// Checks every invariant; ticks and seconds are the 10 ms and 1 s ticks run so far. On the first broken
+// Checks every invariant against the state and the ticks run since the last check. On the first broken
 // one returns false and describes it in why (NUL-terminated, at most n bytes).
-bool soak_check(SoakChecker* c, uint64_t ticks, uint64_t seconds, char* why, size_t n);
+bool soak_check(SoakChecker* c, const HostScheduler* sched, char* why, size_t n);
 
 // Simulated time as H:MM:SS.mmm.
 std::string soak_format_time(uint64_t ms);

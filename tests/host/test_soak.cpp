@@ -21,6 +21,7 @@
 #include "pages/clock.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
+#include "setup/setup_menu.h"
 
 namespace {
 
@@ -52,12 +53,12 @@ void start(Started* s) {
     o.local_time_set = headless_parse_time("12:00:00", &o.local_time);
     headless_start(o, &s->sched);
     host_sched_run(&s->sched, 3000, -1);
-    soak_checker_start(&s->checker, s->sched.tick_count, s->sched.second_count);
+    soak_checker_start(&s->checker, &s->sched);
 }
 
 bool check(Started* s, std::string* why) {
     char buf[256];
-    bool ok = soak_check(&s->checker, s->sched.tick_count, s->sched.second_count, buf, sizeof buf);
+    bool ok = soak_check(&s->checker, &s->sched, buf, sizeof buf);
     *why = ok ? "" : buf;
     return ok;
 }
@@ -106,6 +107,23 @@ TEST(SoakChecker, SeesEachKindOfBrokenInvariant) {
              user_timers[0].running = 1;
          },
          "timer 1 runs while expired"},
+        {"SETUP screen elsewhere",
+         [] {
+             setup_state.setup_screen = SETUP_AUDIO_VOL;
+             setup_state.setup_selected_item = SETUP_AUDIO_VOL - 1;
+         },
+         "setup_screen = 5 while page 1"},
+        {"edit copy not stored",
+         [] {
+             current_page = PAGE_SETUP;
+             setup_state.setup_screen = SETUP_AUDIO_VOL;
+             setup_state.setup_selected_item = SETUP_AUDIO_VOL - 1;
+             setup_state.edit_volume = 3;
+         },
+         "SETUP screen 5 shows 3 but the setting holds 5"},
+        {"timer started elsewhere", [] { user_timers[1].running = 1; }, "timer 2 started while page 1"},
+        {"stopped timer moves", [] { user_timers[0].seconds = 7; },
+         "timer 1 changed while stopped while page 1"},
         {"run time jumps", [] { flight_time.seconds += 5; }, "flight_time went from"},
         {"clock jumps", [] { clock_time.minute = (clock_time.minute + 1) % 60; }, "clock_time went from"},
         {"frame without a tick", [] { ++host_frames_rendered; }, "1 frame(s) rendered for 0 10 ms tick(s)"},
