@@ -1,0 +1,26 @@
+// One window session on the instrument, apart from the window itself: the ticks, the queue of presses
+// and releases, the keys held and the recorder. The window drives it from the real clock; tests drive
+// it the same way from a made-up one.
+#pragma once
+#include <cstdint>
+
+#include "host/keys.h"
+#include "host/pointer.h"
+#include "host/recorder.h"
+#include "host/scheduler.h"
+
+struct HostSession {
+    HostScheduler sched;
+    HostPointerQueue pointer;
+    HostKeyboard keys;
+    HostRecorder recorder; // start it after host_session_begin to record
+};
+
+// The instrument back to its start values and started as at window creation: time zero of the ticks.
+void host_session_begin(HostSession* s);
+
+// Runs every tick due by now_ms (10 ms ticks more than max_backlog periods behind are dropped;
+// negative: none), telling the recorder after each, then passes on the next waiting press or release.
+// However the calls are spaced, the ticks run in the same order with the same effect, so a window may
+// run them in batches while nothing is shown.
+void host_session_run(HostSession* s, uint64_t now_ms, int max_backlog);
