@@ -46,7 +46,7 @@ void note_drops(HostRecorder* rec) {
     if (skipped == rec->skipped_seen) return;
     uint64_t t = host_sched_ran_until(rec->sched);
     line(rec,
-         "# the window dropped %" PRIu64 " ticks of 10 ms after a stall before %" PRIu64 ".%02" PRIu64
+         "# the window skipped %" PRIu64 " ticks of 10 ms after a stall, the last at %" PRIu64 ".%02" PRIu64
          " s: from here on the replay is inexact",
          skipped - rec->skipped_seen, t / 1000, t % 1000 / 10);
     rec->skipped_seen = skipped;

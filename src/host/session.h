@@ -20,7 +20,8 @@ struct HostSession {
 void host_session_begin(HostSession* s);
 
 // Runs every tick due by now_ms (10 ms ticks more than max_backlog periods behind are dropped;
-// negative: none), telling the recorder after each, then passes on the next waiting press or release.
-// However the calls are spaced, the ticks run in the same order with the same effect, so a window may
-// run them in batches while nothing is shown.
+// negative: none), telling the recorder after each and passing on the next waiting press or release
+// after each 10 ms one. However the calls are spaced, the ticks and the waiting presses and releases
+// meet in the same order, so a window may run the ticks in batches while nothing is shown, as long as
+// it runs those due before it takes in new input.
 void host_session_run(HostSession* s, uint64_t now_ms, int max_backlog);

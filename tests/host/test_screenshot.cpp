@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/screenshot.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class Screenshot : public ::testing::Test {
+  protected:
+    fs::path dir;
+    std::string saved_tz;
+    bool had_tz = false;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zt30-shot-test-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        if (const char* tz = std::getenv("TZ")) {
+            had_tz = true;
+            saved_tz = tz;
+        }
+        setenv("TZ", "UTC0", 1);
+        tzset();
+    }
+    void TearDown() override {
+        fs::remove_all(dir);
+        if (had_tz)
+            setenv("TZ", saved_tz.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+    std::vector<std::string> files() const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir)) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+constexpr time_t LEAP_DAY = 1709251199; // 2024-02-29 23:59:59 UTC
+
+} // namespace
+
+TEST_F(Screenshot, NamedAfterTheTimeWithASuffixWhenTaken) {
+    std::vector<uint32_t> frame(128 * 160, 0xFF102030);
+    frame[0] = 0xFFFFFFFF;
+    char name[64];
+    for (const char* want :
+         {"zt30-20240229-235959.png", "zt30-20240229-235959-2.png", "zt30-20240229-235959-3.png"}) {
+        ASSERT_EQ(
+            host_screenshot_write(dir.c_str(), LEAP_DAY, frame.data(), 128, 160, 128, 4, name, sizeof name),
+            nullptr);
+        EXPECT_STREQ(name, want);
+    }
+    EXPECT_EQ(files(), (std::vector<std::string>{"zt30-20240229-235959-2.png", "zt30-20240229-235959-3.png",
+                                                 "zt30-20240229-235959.png"}));
+    // Each display pixel a 4 x 4 square.
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir / "zt30-20240229-235959.png").c_str()));
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    EXPECT_EQ(image.width, 512u);
+    EXPECT_EQ(image.height, 640u);
+    EXPECT_EQ(rgb[3 * 3], 0xFF);                 // (3, 0): still the white pixel
+    EXPECT_EQ(rgb[4 * 3], 0x10);                 // (4, 0): the next one
+    EXPECT_EQ(rgb[(3 * 512 + 3) * 3 + 2], 0xFF); // (3, 3)
+}
+
+TEST_F(Screenshot, FailureLeavesNothingBehind) {
+    std::vector<uint32_t> wide(5000, 0xFF000000);
+    char name[64] = "";
+    // Too wide for the encoder: the temporary file goes again.
+    const char* why =
+        host_screenshot_write(dir.c_str(), LEAP_DAY, wide.data(), 5000, 1, 5000, 1, name, sizeof name);
+    ASSERT_NE(why, nullptr);
+    EXPECT_TRUE(files().empty());
+    why = host_screenshot_write((dir / "missing").c_str(), LEAP_DAY, wide.data(), 10, 10, 10, 1, name,
+                                sizeof name);
+    ASSERT_NE(why, nullptr);
+    EXPECT_STREQ(why, "No such file or directory");
+    EXPECT_STREQ(name, "");
+}
