@@ -247,11 +247,13 @@ int fitting_scale(SimWindow* w, int want) {
     return scale;
 }
 
+// Also brings back the size for the scale after a window manager forced another one.
 void set_scale(SimWindow* w, int want) {
-    int scale = fitting_scale(w, want);
-    if (scale == w->scale) return;
-    w->scale = scale;
-    SDL_SetWindowSize(w->window, BEZEL_WIDTH * scale, BEZEL_HEIGHT * scale);
+    w->scale = fitting_scale(w, want);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(w->window, &width, &height);
+    if (width != BEZEL_WIDTH * w->scale || height != BEZEL_HEIGHT * w->scale)
+        SDL_SetWindowSize(w->window, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale);
 }
 
 void screenshot(SimWindow* w, bool display_only) {
