@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the generators need, only when one is missing.
 set -euo pipefail
 pkgs=(build-essential cmake pkg-config libsdl2-dev libpng-dev libgtest-dev libgmock-dev libbenchmark-dev
-      libfreetype-dev fonts-dejavu-core xvfb xdotool x11-utils imagemagick libx11-dev)
+      libfreetype-dev fonts-dejavu-core xvfb xdotool x11-utils imagemagick libx11-dev desktop-file-utils)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
