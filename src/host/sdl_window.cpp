@@ -382,8 +382,12 @@ void handle_event(SimWindow* w, const SDL_Event& e) {
             w->unmapped = false;
             w->need_full = true;
             break;
-        case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // Clicks that follow in the same batch of events already land on the new layout.
+            w->fit = host_view_fit(e.window.data1, e.window.data2, HOST_SCALE_MAX);
+            w->need_full = true;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
             w->need_full = true;
             break;
         default:
@@ -557,6 +561,7 @@ int host_sdl_run(const SimOptions& options) {
         w->scale = fitting;
         SDL_SetWindowSize(w->window, BEZEL_WIDTH * fitting, BEZEL_HEIGHT * fitting);
     }
+    w->fit = host_view_fit(BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale, HOST_SCALE_MAX);
     // Window creation is time zero: each tick first falls due one period later.
     w->start_ns = tick_clock_ns();
     HostSession* s = &w->session;

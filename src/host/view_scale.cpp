@@ -25,6 +25,9 @@ void widen_row(const uint32_t* src, int n, int up, uint32_t* dst) {
     case 2:
         for (int i = 0; i < n; ++i) dst[2 * i] = dst[2 * i + 1] = src[i];
         return;
+    case 4:
+        for (int i = 0; i < n; ++i) dst[4 * i] = dst[4 * i + 1] = dst[4 * i + 2] = dst[4 * i + 3] = src[i];
+        return;
     default:
         for (int i = 0; i < n; ++i)
             for (int k = 0; k < up; ++k) dst[i * up + k] = src[i];
