@@ -3,43 +3,6 @@
 #include "host/host.h"
 #include "host/keys.h"
 
-TEST(Keys, Bindings) {
-    struct Case {
-        HostKey key;
-        uint32_t mods;
-        HostAction action;
-        HeadlessButton button; // for buttons
-    } cases[] = {
-        {HOST_KEY_V, 0, HOST_ACTION_BUTTON, HL_BUTTON_VIEW},
-        {HOST_KEY_UP, HOST_MOD_SHIFT, HOST_ACTION_BUTTON, HL_BUTTON_VIEW},
-        {HOST_KEY_LEFT, 0, HOST_ACTION_BUTTON, HL_BUTTON_LEFT},
-        {HOST_KEY_RIGHT, 0, HOST_ACTION_BUTTON, HL_BUTTON_RIGHT},
-        {HOST_KEY_B, 0, HOST_ACTION_BUTTON, HL_BUTTON_BOTH},
-        {HOST_KEY_DOWN, 0, HOST_ACTION_BUTTON, HL_BUTTON_BOTH},
-        {HOST_KEY_SPACE, 0, HOST_ACTION_BUTTON, HL_BUTTON_BOTH},
-        {HOST_KEY_V, HOST_MOD_CTRL, HOST_ACTION_NONE, HL_BUTTON_VIEW}, // Ctrl+V is not VIEW
-        {HOST_KEY_RIGHT, HOST_MOD_ALT, HOST_ACTION_NONE, HL_BUTTON_VIEW},
-        {HOST_KEY_Q, 0, HOST_ACTION_NONE, HL_BUTTON_VIEW},
-        {HOST_KEY_Q, HOST_MOD_CTRL, HOST_ACTION_QUIT, HL_BUTTON_VIEW},
-        {HOST_KEY_ESCAPE, 0, HOST_ACTION_QUIT, HL_BUTTON_VIEW},
-        {HOST_KEY_PLUS, HOST_MOD_CTRL | HOST_MOD_SHIFT, HOST_ACTION_ZOOM_IN, HL_BUTTON_VIEW},
-        {HOST_KEY_PLUS, 0, HOST_ACTION_NONE, HL_BUTTON_VIEW},
-        {HOST_KEY_MINUS, HOST_MOD_CTRL, HOST_ACTION_ZOOM_OUT, HL_BUTTON_VIEW},
-        {HOST_KEY_0, HOST_MOD_CTRL, HOST_ACTION_ZOOM_RESET, HL_BUTTON_VIEW},
-        {HOST_KEY_F12, 0, HOST_ACTION_SHOT_WINDOW, HL_BUTTON_VIEW},
-        {HOST_KEY_F12, HOST_MOD_SHIFT, HOST_ACTION_SHOT_DISPLAY, HL_BUTTON_VIEW},
-        {HOST_KEY_F1, 0, HOST_ACTION_HELP, HL_BUTTON_VIEW},
-        {HOST_KEY_QUESTION, HOST_MOD_SHIFT, HOST_ACTION_HELP, HL_BUTTON_VIEW},
-    };
-    for (const Case& c : cases) {
-        HostKeyBinding b = host_key_binding(c.key, c.mods);
-        EXPECT_EQ(b.action, c.action) << c.key << " mods " << c.mods;
-        if (c.action == HOST_ACTION_BUTTON) {
-            EXPECT_EQ(b.button, c.button) << c.key;
-        }
-    }
-}
-
 TEST(Keys, HeldKeyHoldsTheButtonAsTheMouseWould) {
     host_reset_all();
     HostPointerQueue q;
