@@ -134,7 +134,9 @@ xdotool keydown Right || fail "keydown Right"
 HOLD=$(now_ms)
 sleep 0.8
 grab early
-[ "$(count early '#FFFFFF' 20 80 49 94)" -ne 450 ] || fail "brightness overlay before 1.2 s"
+if [ $(($(now_ms) - HOLD)) -lt 1100 ]; then # unless the machine is too busy to tell
+    [ "$(count early '#FFFFFF' 20 80 49 94)" -ne 450 ] || fail "brightness overlay before 1.2 s"
+fi
 until_true 2 brightness_bar 30 || fail "no brightness overlay after holding the right arrow"
 while [ $(($(now_ms) - HOLD)) -lt 1700 ]; do sleep 0.05; done
 xdotool keyup Right || fail "keyup Right"
