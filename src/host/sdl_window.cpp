@@ -529,7 +529,11 @@ bool open_display() {
 int host_sdl_run(const SimOptions& options) {
     // The record file first: a name that cannot be written costs nothing but its message.
     FILE* record = nullptr;
-    if (options.record_path) {
+    const bool record_to_stdout = options.record_path && std::strcmp(options.record_path, "-") == 0;
+    const char* record_name = record_to_stdout ? "standard output" : options.record_path;
+    if (record_to_stdout) {
+        record = stdout;
+    } else if (options.record_path) {
         errno = 0;
         record = std::fopen(options.record_path, "w");
         if (!record) {
@@ -566,8 +570,9 @@ int host_sdl_run(const SimOptions& options) {
     w->start_ns = tick_clock_ns();
     HostSession* s = &w->session;
     host_session_begin(s);
-    if (record && host_recorder_start(&s->recorder, record, options.record_path, &s->sched, stderr))
-        std::fprintf(stderr, "zt30-sim: recording the session in %s\n", options.record_path);
+    if (record && host_recorder_start(&s->recorder, record, record_name, &s->sched, stderr))
+        std::fprintf(stderr, "zt30-sim: recording the session %s %s\n", record_to_stdout ? "on" : "in",
+                     record_name);
 
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_pixels, ICON_SIZE, ICON_SIZE, 32,
                                                            ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
@@ -589,9 +594,9 @@ int host_sdl_run(const SimOptions& options) {
         wait_for_work(w);
     }
 
-    if (s->recorder.file && host_recorder_finish(&s->recorder))
+    if (s->recorder.file && host_recorder_finish(&s->recorder) && !record_to_stdout)
         std::fprintf(stderr, "zt30-sim: session recorded in %s; replay it with: zt30-headless %s%s\n",
-                     options.record_path, options.record_path,
+                     record_name, record_name,
                      s->recorder.inexact ? " (inexact: the window dropped ticks after a stall)" : "");
     const char* stats = std::getenv("ZT30_TICK_STATS");
     if (stats && std::strcmp(stats, "1") == 0) print_tick_stats(w);

@@ -21,6 +21,7 @@ const char* const USAGE =
     "                 an N x N square. Ctrl+plus, Ctrl+minus and Ctrl+0 change it while running.\n"
     "  --record FILE  write the session, as it goes, as a zt30-headless script that replays it:\n"
     "                 'zt30-headless FILE' exits 0 when the replay ends on the frame the window showed\n"
+    "                 (FILE - is standard output)\n"
     "  --help         show this help and exit\n"
     "  --version      show the version of the simulator and of the instrument software, and exit\n"
     "\n";
