@@ -25,6 +25,7 @@ test=(
     x11-utils "cmd xwininfo" "xwininfo and xprop"
     imagemagick "cmd import" "ImageMagick"
     libx11-dev "pc x11" "Xlib development files"
+    desktop-file-utils "cmd desktop-file-validate" "desktop-file-validate"
 )
 bench=(
     libbenchmark-dev "pc benchmark" "Google Benchmark"

@@ -1,5 +1,5 @@
 # The simulator in a real window under a private X server (label `window`). Needs Xvfb, xdotool,
-# xwininfo and xprop (x11-utils) and ImageMagick's import; skipped when any of them is missing.
+# xwininfo and xprop (x11-utils) and ImageMagick's import and compare; skipped when any is missing.
 find_package(X11 QUIET)
 find_program(ZT30_XVFB Xvfb)
 find_program(ZT30_XDOTOOL xdotool)
@@ -17,6 +17,13 @@ if(TARGET zt30-sim AND X11_FOUND AND ZT30_XVFB AND ZT30_XDOTOOL AND ZT30_XWININF
            COMMAND ${ZT30_BASH_W} ${CMAKE_SOURCE_DIR}/tests/window/end_to_end.sh $<TARGET_FILE:zt30-sim>
                    $<TARGET_FILE:zt30-xclose> ${CMAKE_BINARY_DIR}/window-out)
   set_tests_properties(window.end_to_end PROPERTIES LABELS window TIMEOUT 90)
+  # Keys, help, screenshots, zoom, a forced size, hiding, and a recorded session replayed headless.
+  if(TARGET zt30-headless)
+    add_test(NAME window.keys_zoom_record
+             COMMAND ${ZT30_BASH_W} ${CMAKE_SOURCE_DIR}/tests/window/keys_zoom_record.sh $<TARGET_FILE:zt30-sim>
+                     $<TARGET_FILE:zt30-xclose> $<TARGET_FILE:zt30-headless> ${CMAKE_BINARY_DIR}/window-keys-out)
+    set_tests_properties(window.keys_zoom_record PROPERTIES LABELS window TIMEOUT 120)
+  endif()
 else()
   message(STATUS "window test skipped: needs zt30-sim, X11, Xvfb, xdotool, xwininfo, xprop and import")
 endif()

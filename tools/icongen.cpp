@@ -2,7 +2,7 @@
 //
 //   zt30-icongen OUTPUT.png [SIZE]      (SIZE 16..256, default 128)
 //
-// The committed copy is data/zt30-sim.png, made with: zt30-icongen data/zt30-sim.png 128
+// The build draws the installed icons with it at the usual sizes (data/desktop.cmake).
 #include <png.h>
 
 #include <cstdio>

@@ -104,7 +104,7 @@ bool page_draw_splash(uint32_t* frame) {
         frame[i] = 0xFF000000u | (p & 0x0F00u) << 12 | (p & 0x00F0u) << 8 | (p & 0x000Fu) << 4;
     }
     font_draw_text_centered(frame, 1, 64, 100, COLOR_SECONDARY, "ZT-30-S");
-    font_draw_text_centered(frame, 0, 64, 143, COLOR_SECONDARY, "1.8");
+    font_draw_text_centered(frame, 0, 64, 143, COLOR_SECONDARY, SPLASH_VERSION);
     if (device_settings.demo_mode == DEMO_1)
         font_draw_text_centered(frame, 0, 10, 10, COLOR_LABEL, "D1");
     else if (device_settings.demo_mode == DEMO_2)

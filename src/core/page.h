@@ -16,6 +16,8 @@ enum PageId : int32_t {
 };
 
 constexpr int32_t SPLASH_FRAMES = 120;
+// The instrument software version the splash shows.
+constexpr char SPLASH_VERSION[] = "1.8";
 
 extern int32_t current_page;
 extern int32_t splash_countdown;

@@ -5,18 +5,10 @@
 namespace {
 bool time_fixed = false;
 ClockTime fixed_time{};
-} // namespace
+uint32_t reads = 0;
+ClockTime last_read{};
 
-void host_set_local_time(const ClockTime* fixed) {
-    time_fixed = fixed != nullptr;
-    if (fixed) fixed_time = *fixed;
-}
-
-void host_local_time(ClockTime* out) {
-    if (time_fixed) {
-        *out = fixed_time;
-        return;
-    }
+void machine_time(ClockTime* out) {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     tm local{};
@@ -29,4 +21,27 @@ void host_local_time(ClockTime* out) {
     out->minute = static_cast<uint16_t>(local.tm_min);
     out->second = static_cast<uint16_t>(local.tm_sec);
     out->milliseconds = static_cast<uint16_t>(ts.tv_nsec / 1000000);
+}
+} // namespace
+
+void host_set_local_time(const ClockTime* fixed) {
+    time_fixed = fixed != nullptr;
+    if (fixed) fixed_time = *fixed;
+}
+
+void host_local_time(ClockTime* out) {
+    if (time_fixed)
+        *out = fixed_time;
+    else
+        machine_time(out);
+    last_read = *out;
+    ++reads;
+}
+
+uint32_t host_local_time_reads() {
+    return reads;
+}
+
+ClockTime host_local_time_last_read() {
+    return last_read;
 }

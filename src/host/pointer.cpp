@@ -1,6 +1,7 @@
 #include "host/pointer.h"
 
 #include "host/host.h"
+#include "host/recorder.h"
 
 void host_pointer_reset(HostPointerQueue* q) {
     *q = HostPointerQueue{};
@@ -11,6 +12,7 @@ namespace {
 void apply_front(HostPointerQueue* q, uint64_t tick_count) {
     const HostPointerEvent& e = q->events[q->head];
     host_hit_test(e.press, e.x, e.y);
+    if (q->recorder) host_recorder_pointer(q->recorder, e.press, e.x, e.y);
     q->head = (q->head + 1) % HOST_POINTER_QUEUE_SIZE;
     --q->count;
     q->applied_any = true;

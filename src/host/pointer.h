@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+struct HostRecorder;
+
 constexpr int HOST_POINTER_QUEUE_SIZE = 32;
 
 struct HostPointerEvent {
@@ -14,10 +16,12 @@ struct HostPointerEvent {
 struct HostPointerQueue {
     HostPointerEvent events[HOST_POINTER_QUEUE_SIZE];
     int head, count;
-    bool applied_any;    // an event has reached host_hit_test
-    uint64_t applied_at; // 10 ms tick count when the last one did
+    bool applied_any;       // an event has reached host_hit_test
+    uint64_t applied_at;    // 10 ms tick count when the last one did
+    HostRecorder* recorder; // told of every event that reaches host_hit_test; may be nullptr
 };
 
+// Empties the queue, without a recorder.
 void host_pointer_reset(HostPointerQueue* q);
 
 // Queues a press or release and passes on what may go now; tick_count is the 10 ms ticks run so far.

@@ -42,21 +42,30 @@ void host_sched_drop_backlog(HostScheduler* s, uint64_t now_ms, int max_tick_bac
     s->ticks_skipped += behind;
 }
 
+HostTickKind host_sched_step(HostScheduler* s, uint64_t now_ms) {
+    HostTickKind kind = host_sched_next(s, now_ms);
+    switch (kind) {
+    case HOST_TICK_NONE:
+        break;
+    case HOST_TICK_TENTH:
+        host_tick_100ms();
+        break;
+    case HOST_TICK_10MS:
+        host_tick_10ms();
+        break;
+    case HOST_TICK_SECOND:
+        host_tick_1s();
+        break;
+    }
+    return kind;
+}
+
 void host_sched_run(HostScheduler* s, uint64_t now_ms, int max_tick_backlog) {
     host_sched_drop_backlog(s, now_ms, max_tick_backlog);
-    for (;;) {
-        switch (host_sched_next(s, now_ms)) {
-        case HOST_TICK_NONE:
-            return;
-        case HOST_TICK_TENTH:
-            host_tick_100ms();
-            break;
-        case HOST_TICK_10MS:
-            host_tick_10ms();
-            break;
-        case HOST_TICK_SECOND:
-            host_tick_1s();
-            break;
-        }
+    while (host_sched_step(s, now_ms) != HOST_TICK_NONE) {
     }
+}
+
+uint64_t host_sched_ran_until(const HostScheduler* s) {
+    return s->next_tick_ms - TICK_PERIOD_MS;
 }

@@ -1,13 +1,12 @@
-// zt30-sim: the instrument in a desktop window. It takes no command line options.
+// zt30-sim: the instrument in a desktop window.
 #include <cstdio>
 
 #include "host/sdl_window.h"
+#include "host/sim_options.h"
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        std::fprintf(stderr, "zt30-sim: unexpected argument '%s' (the simulator takes no options)\n",
-                     argv[1]);
-        return 2;
-    }
-    return host_sdl_run();
+    SimOptions options;
+    int done = host_sim_options(argc, argv, &options, stdout, stderr);
+    if (done >= 0) return done;
+    return host_sdl_run(options);
 }

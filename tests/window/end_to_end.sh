@@ -2,7 +2,7 @@
 # The simulator in a real window on a private X server: its title, client size and icon, the splash at
 # start, a click that steps the page, the pressed look of a held key, the brightness overlay after a
 # 1.2 s hold, a click in the overlay, and closing the window with exit code 0; before that, the
-# failures without a display and with an argument.
+# failures without a display, with a bad option and with an unwritable record file.
 # Usage: end_to_end.sh ZT30-SIM ZT30-XCLOSE SCRATCH-DIR
 set -u
 SIM=$1
@@ -31,10 +31,18 @@ fail() {
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
-# No options, and no window without a display: a one-line reason and a failure code, never a hang.
-timeout 10 "$SIM" --help >args.log 2>&1
+# A bad option, and no window without a display: a one-line reason and a failure code, never a hang.
+timeout 10 "$SIM" --bogus >args.log 2>&1
 rc=$?
-[ "$rc" -eq 2 ] && grep -q "takes no options" args.log || fail "an argument gave exit code $rc: $(cat args.log)"
+[ "$rc" -eq 2 ] && [ "$(cat args.log)" = "zt30-sim: unknown option '--bogus' (see --help)" ] ||
+    fail "an unknown option gave exit code $rc: $(cat args.log)"
+timeout 10 "$SIM" --help >help.log 2>&1
+rc=$?
+[ "$rc" -eq 0 ] && grep -q "^Usage: zt30-sim" help.log || fail "--help gave exit code $rc: $(cat help.log)"
+timeout 10 "$SIM" --record /nonexistent/dir/s.zts >record.log 2>&1
+rc=$?
+[ "$rc" -eq 1 ] && [ "$(wc -l <record.log)" -eq 1 ] && grep -q "^zt30-sim: cannot write" record.log ||
+    fail "an unwritable --record file gave exit code $rc: $(cat record.log)"
 env -u DISPLAY -u WAYLAND_DISPLAY timeout 10 "$SIM" >nodisplay.log 2>&1
 rc=$?
 [ "$rc" -eq 1 ] && grep -q "^zt30-sim: cannot open a window" nodisplay.log ||

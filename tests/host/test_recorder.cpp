@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/buttons.h"
+#include "core/flight.h"
+#include "core/page.h"
+#include "host/headless.h"
+#include "host/host.h"
+#include "host/local_time.h"
+#include "host/session.h"
+
+namespace {
+
+// A recorded session as text, header left out.
+struct Recording {
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* file = nullptr;
+
+    Recording() { file = open_memstream(&text, &size); }
+    ~Recording() { std::free(text); }
+    std::string body() {
+        std::string all(text, size), out;
+        std::istringstream lines(all);
+        std::string l;
+        for (int n = 0; std::getline(lines, l); ++n)
+            if (n >= 2 && l.rfind("expect ", 0) != 0) out += l + "\n";
+        return out;
+    }
+};
+
+// What must come out the same when the ticks are run in batches: the frame, the decoder (it counts
+// the ticks a button is held), the page and overlay state, the demo oscillator.
+struct State {
+    FrameBuffer frame;
+    ButtonDecoder decoder;
+    int32_t page, overlay, brightness;
+    float sweep;
+    uint64_t frames;
+
+    static State now() {
+        return State{host_frame, button_decoder, current_page, brightness_overlay_shown, brightness_percent,
+                     demo_sweep, host_frames_rendered};
+    }
+    bool operator==(const State& o) const {
+        return std::memcmp(&frame, &o.frame, sizeof frame) == 0 &&
+               std::memcmp(&decoder, &o.decoder, sizeof decoder) == 0 && page == o.page &&
+               overlay == o.overlay && brightness == o.brightness && sweep == o.sweep && frames == o.frames;
+    }
+};
+
+// Input of a session: at these times (ms), these key changes.
+struct KeyChange {
+    uint64_t at_ms;
+    HostKey key;
+    bool down;
+};
+const KeyChange SESSION[] = {
+    {1500, HOST_KEY_RIGHT, true}, {1503, HOST_KEY_RIGHT, false}, // a click: next page
+    {2000, HOST_KEY_RIGHT, true}, {3400, HOST_KEY_RIGHT, false}, // held 1.4 s: brightness
+    {3700, HOST_KEY_UP, true},    {3700, HOST_KEY_UP, false},    // both between two ticks
+    {3705, HOST_KEY_V, true},     {3750, HOST_KEY_V, false},
+    {4000, HOST_KEY_SPACE, true}, {4060, HOST_KEY_SPACE, false}, // BOTH: AUTO / MANUAL
+    {4500, HOST_KEY_RIGHT, true}, {4560, HOST_KEY_RIGHT, false}, // OK
+    {5000, HOST_KEY_LEFT, true},  {5300, HOST_KEY_LEFT, false},  // back to CLOCK
+    {6400, HOST_KEY_B, true},                                    // held to the end: the decoder counts
+};
+
+// Runs the session on a clock that wakes at each input and otherwise every `step` ms (the window
+// wakes every tick while shown, once a second while hidden).
+void drive(HostSession* s, uint64_t step, uint64_t end_ms) {
+    uint64_t now = 0;
+    for (const KeyChange& k : SESSION) {
+        while (now + step < k.at_ms) host_session_run(s, now += step, -1);
+        host_session_run(s, now = k.at_ms, -1);
+        host_keyboard_event(&s->keys, &s->pointer, k.key, 0, k.down, false, s->sched.tick_count);
+    }
+    while (now < end_ms) {
+        now = std::min(now + step, end_ms);
+        host_session_run(s, now, -1);
+    }
+}
+
+} // namespace
+
+TEST(Recorder, WritesWaitsToTheTickEachEventWasAppliedAt) {
+    HostSession s{};
+    host_session_begin(&s);
+    Recording rec;
+    ASSERT_TRUE(host_recorder_start(&s.recorder, rec.file, "t.zts", &s.sched, stderr));
+    host_session_run(&s, 35, -1);                                       // ticks 10, 20, 30
+    host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count);  // goes at once
+    host_pointer_push(&s.pointer, false, 340, 220, s.sched.tick_count); // waits for a tick
+    host_pointer_push(&s.pointer, true, -5, 70000, s.sched.tick_count);
+    host_session_run(&s, 47, -1);
+    host_session_run(&s, 50, -1);
+    // Two reads of the local time, as the CLOCK page makes them, in the ticks at 100 and 150 ms.
+    ClockTime t{2000, 1, 6, 1, 9, 5, 7, 0}, read{};
+    host_set_local_time(&t);
+    host_session_run(&s, 100, -1);
+    host_local_time(&read);
+    host_recorder_tick(&s.recorder);
+    t.second = 9;
+    host_set_local_time(&t);
+    host_session_run(&s, 150, -1);
+    host_local_time(&read);
+    host_recorder_tick(&s.recorder);
+    host_set_local_time(nullptr);
+    // A stall: all but 8 of the 10 ms ticks up to 5 s are dropped.
+    host_session_run(&s, 5000, 8);
+    host_pointer_push(&s.pointer, false, 0, 0, s.sched.tick_count);
+    EXPECT_TRUE(host_recorder_finish(&s.recorder));
+    EXPECT_EQ(rec.body(), "wait 30ms\n"
+                          "mouse down 340 220\n"
+                          "wait 10ms\n"
+                          "mouse up 340 220\n"
+                          "wait 10ms\n"
+                          "mouse down -5 70000\n"
+                          "local-time 09:05:07\n"
+                          "wait 50ms\n"
+                          "local-time 09:05:09\n"
+                          "# the window skipped 476 ticks of 10 ms after a stall, the last at 4.91 s: from "
+                          "here on the replay is inexact\n"
+                          "wait 4900ms\n"
+                          "mouse up 0 0\n"
+                          "# the last frame the window showed, sampled\n");
+    // The frame sampled on a grid of 4 x 4 pixels, one column further on each sampled row.
+    std::istringstream lines(std::string(rec.text, rec.size));
+    int expects = 0;
+    for (std::string l; std::getline(lines, l);) {
+        int x = 0, y = 0;
+        unsigned color = 0;
+        if (std::sscanf(l.c_str(), "expect %d %d 0x%8X", &x, &y, &color) != 3) continue;
+        EXPECT_EQ(y % 4, 1);
+        EXPECT_EQ(x % 4, (y / 4) % 4);
+        EXPECT_EQ(color, host_frame.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]);
+        ++expects;
+    }
+    EXPECT_EQ(expects, 32 * 40);
+}
+
+TEST(Session, TicksInBatchesLeaveTheSameStateAsTicksOnTime) {
+    HostSession s{};
+    host_session_begin(&s);
+    drive(&s, 1, 7000); // woken every millisecond: every tick on time
+    State on_time = State::now();
+    EXPECT_EQ(on_time.frames, 701u);
+    EXPECT_EQ(on_time.page, PAGE_CLOCK); // the session went to RUN TIME, the brightness screen and back
+    EXPECT_EQ(on_time.brightness, 50);
+    EXPECT_EQ(on_time.decoder.left_hold_ticks, 59); // pressed after the tick at 6.4 s
+    for (uint64_t step : {10, 7, 1000, 100000}) {
+        host_session_begin(&s);
+        drive(&s, step, 7000);
+        EXPECT_TRUE(State::now() == on_time) << "woken every " << step << " ms";
+    }
+}
+
+TEST(Session, RecordedSessionReplaysToTheSameFrame) {
+    // Woken irregularly, as a real window is, with the local time read once in a frame.
+    std::mt19937 random(16);
+    for (int round = 0; round < 3; ++round) {
+        HostSession s{};
+        host_session_begin(&s);
+        Recording rec;
+        ASSERT_TRUE(host_recorder_start(&s.recorder, rec.file, "t.zts", &s.sched, stderr));
+        ClockTime t{2000, 1, 6, 1, 14, 30, 5, 0}, read{};
+        host_set_local_time(&t);
+        uint64_t now = 0;
+        for (const KeyChange& k : SESSION) {
+            while (now + 30 < k.at_ms) host_session_run(&s, now += 1 + random() % 30, 8);
+            if (k.at_ms == 1500) {
+                host_local_time(&read);
+                host_recorder_tick(&s.recorder);
+            }
+            host_session_run(&s, now = k.at_ms, 8);
+            host_keyboard_event(&s.keys, &s.pointer, k.key, 0, k.down, false, s.sched.tick_count);
+        }
+        while (now < 6543) host_session_run(&s, now = std::min<uint64_t>(now + 1 + random() % 30, 6543), 8);
+        host_set_local_time(nullptr);
+        EXPECT_EQ(s.sched.ticks_skipped, 0u);
+        ASSERT_TRUE(host_recorder_finish(&s.recorder));
+        State shown = State::now();
+        std::string script(rec.text, rec.size);
+        EXPECT_NE(script.find("\nlocal-time 14:30:05\n"), std::string::npos);
+
+        HeadlessScript parsed;
+        std::string error;
+        ASSERT_TRUE(headless_parse("t.zts", script, &parsed, &error)) << error;
+        FILE* out = std::tmpfile();
+        FILE* err = std::tmpfile();
+        EXPECT_EQ(headless_run(parsed, HeadlessOptions{}, out, err), 0) << round;
+        std::fclose(out);
+        std::fclose(err);
+        EXPECT_TRUE(State::now() == shown) << round;
+    }
+}
