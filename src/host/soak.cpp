@@ -26,6 +26,7 @@
 #include "setup/setup_menu.h"
 
 #if defined(__SANITIZE_ADDRESS__)
+#include <dlfcn.h>
 extern "C" void __sanitizer_set_death_callback(void (*callback)(void));
 #endif
 
@@ -877,8 +878,9 @@ struct Run {
     SoakStats* stats;
     FILE* out;
     char local_time[16];
-    std::vector<Input> log; // every input since start, reserved at start-up
-    std::atomic<uint64_t> progress_ms{0};
+    std::vector<Input> log;               // every input since start, reserved at start-up
+    std::atomic<uint64_t> progress_ms{0}; // simulated time checked
+    std::atomic<uint64_t> step_ms{0};     // the ticks running now: where a crash or a hang happens
     std::atomic<bool> finished{false};
     std::atomic<bool> reported{false};
     std::atomic<bool> watchdog_ready{false};
@@ -924,14 +926,12 @@ std::string script_lines(const Run& run, size_t from, size_t to, uint64_t end_ms
     return s;
 }
 
-void report_failure(Run* run, const std::string& why, uint64_t at_ms, bool wrote_stats) {
+void report_failure(Run* run, const std::string& why, uint64_t at_ms) {
     if (run->reported.exchange(true)) return;
     SoakStats* st = run->stats;
-    if (!wrote_stats) {
-        st->failed = true;
-        st->failure = why;
-        st->failed_at_ms = at_ms;
-    }
+    st->failed = true;
+    st->failure = why;
+    st->failed_at_ms = at_ms;
     size_t n = run->log.size();
     std::string path = script_path(*run);
     std::string script =
@@ -967,7 +967,19 @@ void report_failure(Run* run, const std::string& why, uint64_t at_ms, bool wrote
 void on_sanitizer_death() {
     Run* run = current_run;
     if (!run || run->finished.load()) return;
-    report_failure(run, "a sanitizer stopped the run (its report is above)", run->progress_ms.load(), false);
+    report_failure(run, "a sanitizer stopped the run (its report is above)", run->step_ms.load());
+}
+
+// Both sanitizers' reports end the run through the same report. UBSan carries its own copy of the
+// sanitizer runtime, with a callback of its own.
+void on_sanitizer_death_too() {
+    __sanitizer_set_death_callback(on_sanitizer_death);
+    if (void* ubsan = dlopen("libubsan.so.1", RTLD_NOW | RTLD_NOLOAD)) {
+        using SetCallback = void (*)(void (*)());
+        if (auto set = reinterpret_cast<SetCallback>(dlsym(ubsan, "__sanitizer_set_death_callback")))
+            set(on_sanitizer_death);
+        dlclose(ubsan);
+    }
 }
 #endif
 
@@ -990,7 +1002,7 @@ void watchdog(Run* run) {
         } else if (wall - since >= std::chrono::seconds(limit)) {
             report_failure(run,
                            "hang: no simulated time passed for " + std::to_string(limit) + " s of wall time",
-                           now, false);
+                           run->step_ms.load());
             std::_Exit(SOAK_EXIT_FAILED);
         }
     }
@@ -1060,7 +1072,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     soak_checker_start(&checker, &sched);
     current_run = &run;
 #if defined(__SANITIZE_ADDRESS__)
-    __sanitizer_set_death_callback(on_sanitizer_death);
+    on_sanitizer_death_too();
 #endif
     std::thread guard;
     if (options.watchdog_seconds > 0) {
@@ -1083,6 +1095,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
         // Every tick due up to the next input, the ticks of one millisecond at a time, each checked.
         while (ok && host_sched_next_due(&sched) <= limit) {
             now = host_sched_next_due(&sched);
+            run.step_ms.store(now, std::memory_order_relaxed);
             uint64_t frames = host_frames_rendered;
             host_sched_run(&sched, now, -1);
             if (host_frames_rendered != frames) count_frame(stats);
@@ -1124,7 +1137,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     stats->allocations = allocations;
 
     if (!ok) {
-        report_failure(&run, why, now, false);
+        report_failure(&run, why, now);
     } else if (options.require_coverage) {
         std::string missing;
         for (int p : TOUR_PAGES)
@@ -1140,7 +1153,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
                                                            {"DEMO 2", stats->demo_frames[2]}};
         for (const auto& [name, frames] : extras)
             if (frames == 0) missing += std::string(" ") + name;
-        if (!missing.empty()) report_failure(&run, "coverage: never shown:" + missing, now, false);
+        if (!missing.empty()) report_failure(&run, "coverage: never shown:" + missing, now);
     }
     current_run = nullptr;
     return stats->failed ? SOAK_EXIT_FAILED : SOAK_EXIT_PASSED;
