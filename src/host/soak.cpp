@@ -778,6 +778,16 @@ bool soak_check(SoakChecker* c, const HostScheduler* sched, char* why, size_t n)
             return false;
         }
     }
+    // Alerts follow the timers' expiry, latched after every frame.
+    const int32_t alerts[2] = {timer1_alert, timer2_alert},
+                  latches[2] = {timer1_alert_latch, timer2_alert_latch};
+    for (int i = 0; i < 2; ++i) {
+        if (!user_timers[i].expired && (alerts[i] || latches[i])) {
+            std::snprintf(why, n, "TIMER%d alert %d, latch %d, with the timer not expired", i + 1, alerts[i],
+                          latches[i]);
+            return false;
+        }
+    }
     if (timer_layout_offset != 0 && timer_layout_offset != 30) {
         std::snprintf(why, n, "timer_layout_offset = %d (0, or 30 while editing)", timer_layout_offset);
         return false;

@@ -124,6 +124,8 @@ TEST(SoakChecker, SeesEachKindOfBrokenInvariant) {
         {"timer started elsewhere", [] { user_timers[1].running = 1; }, "timer 2 started while page 1"},
         {"stopped timer moves", [] { user_timers[0].seconds = 7; },
          "timer 1 changed while stopped while page 1"},
+        {"alert without expiry", [] { timer2_alert = 1; },
+         "TIMER2 alert 1, latch 0, with the timer not expired"},
         {"run time jumps", [] { flight_time.seconds += 5; }, "flight_time went from"},
         {"clock jumps", [] { clock_time.minute = (clock_time.minute + 1) % 60; }, "clock_time went from"},
         {"frame without a tick", [] { ++host_frames_rendered; }, "1 frame(s) rendered for 0 10 ms tick(s)"},
