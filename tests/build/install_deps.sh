@@ -24,10 +24,10 @@ stub apt dpkg-query 'for p in $FAKE_INSTALLED; do echo "$p install ok installed"
 echo "cmake deinstall ok config-files"'
 stub apt apt-get 'echo "$DEBIAN_FRONTEND apt-get $*" >>log'
 stub sudo sudo 'echo -n "sudo " >>log; exec env "$@"'
-for c in c++ cmake pkg-config Xvfb xdotool xwininfo import; do stub tools "$c" 'exit 0'; done
+for c in c++ cmake pkg-config Xvfb xdotool xwininfo import desktop-file-validate; do stub tools "$c" 'exit 0'; done
 
 BUILD="build-essential cmake pkg-config libsdl2-dev libpng-dev"
-TEST="libgtest-dev xvfb xdotool x11-utils imagemagick libx11-dev"
+TEST="libgtest-dev xvfb xdotool x11-utils imagemagick libx11-dev desktop-file-utils"
 
 # run NAME PATH-DIRS WANT_CODE WANT_OUTPUT WANT_LOG GROUP...: output is standard output and error together.
 run() {
@@ -55,16 +55,16 @@ FAKE_UID=1000 FAKE_INSTALLED="$BUILD" run build-only "$apt" 0 "" "" build
 # As root: apt-get itself, for the missing ones only (a package with only its configuration left counts
 # as missing), each once.
 FAKE_UID=0 FAKE_INSTALLED="build-essential pkg-config libsdl2-dev libpng-dev libgtest-dev xdotool x11-utils" \
-    run root "$apt" 0 "zt30: installing cmake xvfb imagemagick libx11-dev" \
+    run root "$apt" 0 "zt30: installing cmake xvfb imagemagick libx11-dev desktop-file-utils" \
     "noninteractive apt-get update -qq
-noninteractive $install cmake xvfb imagemagick libx11-dev" test build
+noninteractive $install cmake xvfb imagemagick libx11-dev desktop-file-utils" test build
 # Not root: through sudo.
 FAKE_UID=1000 FAKE_INSTALLED="$BUILD" run sudo "$apt:$PWD/sudo" 0 \
     "zt30: installing libbenchmark-dev (with sudo)" "sudo noninteractive apt-get update -qq
 sudo noninteractive $install libbenchmark-dev" bench
 # Neither root nor sudo: the line to run, and the target stops.
 FAKE_UID=1000 FAKE_INSTALLED="$BUILD xvfb xdotool x11-utils imagemagick" run no-sudo "$apt" 1 \
-    "zt30: missing packages, and neither root nor sudo to install them; as root, run: apt-get update && apt-get install -y --no-install-recommends libgtest-dev libx11-dev" \
+    "zt30: missing packages, and neither root nor sudo to install them; as root, run: apt-get update && apt-get install -y --no-install-recommends libgtest-dev libx11-dev desktop-file-utils" \
     "" test
 # No apt: the tools and libraries are looked for instead, and what is missing is named.
 FAKE_UID=0 FAKE_PRESENT="sdl2 libpng gtest x11 benchmark" run no-apt "$PWD/base:$PWD/tools" 0 "" "" test bench
