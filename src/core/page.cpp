@@ -6,6 +6,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
+#include "pages/attitude.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
 
@@ -41,9 +42,11 @@ void draw_screen(uint32_t* frame) {
     case PAGE_TIMER2:
     case PAGE_AOA:
     case PAGE_G_METER:
-    case PAGE_ATTITUDE:
     case PAGE_SETUP:
         draw_unbuilt_page(frame);
+        break;
+    case PAGE_ATTITUDE:
+        page_attitude_draw(frame);
         break;
     default:
         break; // XPDR CTRL has no screen: it is never enabled
