@@ -46,5 +46,11 @@ struct ImageTransform {
 void gfx_draw_image_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
                                 int image_height, float cx, float cy, const ImageTransform* transform);
 
+// The same, for an image whose pixels are all 0x00000000 outside its top-left ink_width x ink_height
+// corner: the result is identical, and the pixels that could only receive black are skipped.
+void gfx_draw_image_transformed_ink(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
+                                    int image_height, int ink_width, int ink_height, float cx, float cy,
+                                    const ImageTransform* transform);
+
 constexpr int SCRATCH_IMAGE_SIZE = 32;
 extern uint32_t SCRATCH_IMAGE[SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE];

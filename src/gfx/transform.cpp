@@ -3,6 +3,10 @@
 
 #include "gfx/gfx.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 uint32_t SCRATCH_IMAGE[SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE];
 
 namespace {
@@ -13,12 +17,153 @@ inline uint32_t pixel_or_black(const uint32_t* image, int w, int h, int x, int y
 }
 
 inline uint32_t add_saturated(uint32_t a, uint32_t b) {
+#if defined(__SSE2__)
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(
+        _mm_adds_epu8(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)))));
+#else
     uint32_t out = 0;
     for (int shift = 24; shift >= 0; shift -= 8) {
         uint32_t v = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF);
         out |= std::min<uint32_t>(v, 255) << shift;
     }
     return out;
+#endif
+}
+
+// The bilinear mix of four neighbours: p00 = (ix, iy), p01 = (ix, iy + 1), p10 = (ix + 1, iy),
+// p11 = (ix + 1, iy + 1). Each blend truncates, so the vertical pass must come first for the same result.
+inline uint32_t bilinear(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, float fx, float fy) {
+#if defined(__SSE2__)
+    // Both vertical blends side by side, then the horizontal one: the single-precision operations of
+    // gfx_blend_color in the same order, so the result is bit for bit the same.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
+                                                       _mm_cvtsi32_si128(static_cast<int>(p10))),
+                                    zero);
+    __m128i bottom = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p01)),
+                                                          _mm_cvtsi32_si128(static_cast<int>(p11))),
+                                       zero);
+    const __m128 keep_y = _mm_set1_ps(1.0f - fy), take_y = _mm_set1_ps(fy);
+    __m128 left = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(top, zero)), keep_y),
+                             _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(bottom, zero)), take_y));
+    __m128 right = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(top, zero)), keep_y),
+                              _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(bottom, zero)), take_y));
+    // Limited to 0..255 as the blend does, then back to floats for the horizontal pass.
+    __m128i both = _mm_packus_epi16(_mm_packs_epi32(_mm_cvttps_epi32(left), _mm_cvttps_epi32(right)), zero);
+    both = _mm_unpacklo_epi8(both, zero);
+    left = _mm_cvtepi32_ps(_mm_unpacklo_epi16(both, zero));
+    right = _mm_cvtepi32_ps(_mm_unpackhi_epi16(both, zero));
+    __m128i mixed = _mm_cvttps_epi32(
+        _mm_add_ps(_mm_mul_ps(left, _mm_set1_ps(1.0f - fx)), _mm_mul_ps(right, _mm_set1_ps(fx))));
+    mixed = _mm_packs_epi32(mixed, mixed);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(mixed, mixed)));
+#else
+    return gfx_blend_color(gfx_blend_color(p00, p01, fy), gfx_blend_color(p10, p11, fy), fx);
+#endif
+}
+
+// A double as an int within [lo, hi]; NaN gives lo.
+inline int clamp_to_int(double v, int lo, int hi) {
+    if (!(v > lo)) return lo;
+    if (v > hi) return hi;
+    return static_cast<int>(v);
+}
+
+// Narrows [first, last) to the integers where base + slope * i can lie within [lo, hi], given
+// 1 / slope. The bounds are widened by margin and the ends by a step beyond truncation, so an index
+// whose single-precision value passes the exact test is never cut; the test still decides.
+inline void narrow_span(double base, double slope, double inverse, double lo, double hi, double margin,
+                        int& first, int& last) {
+    if (first >= last) return;
+    lo -= margin, hi += margin;
+    if (std::fabs(slope) < 1e-9) {
+        if (base < lo || base > hi) last = first;
+        return;
+    }
+    double a = (lo - base) * inverse, b = (hi - base) * inverse;
+    if (a > b) std::swap(a, b);
+    first = std::max(first, clamp_to_int(a, first + 1, last + 1) - 1);
+    last = std::min(last, clamp_to_int(b, first - 2, last - 2) + 2);
+}
+
+// Adds the image through the transform. Only its top-left ink_width x ink_height pixels may be
+// non-zero: a sample of the rest is 0x00000000 and adds nothing, so those pixels are not visited.
+void draw_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
+                      int image_height, int ink_width, int ink_height, float cx, float cy,
+                      const ImageTransform& t) {
+    float s = t.k * t.k;
+    float reach = std::trunc(static_cast<float>(std::max(image_width, image_height)) * 1.415f);
+    // Out-of-range centres give an empty range rather than an undefined conversion.
+    auto whole = [](float v) {
+        return static_cast<int>(std::max(-1073741824.0f, std::min(1073741824.0f, std::trunc(v))));
+    };
+    if (std::isnan(cx) || std::isnan(cy)) return;
+    int x_first = std::max(whole(cx - reach), 0), x_last = std::min(whole(cx + reach), w);
+    int y_begin = std::max(whole(cy - reach), 0), y_end = std::min(whole(cy + reach), h);
+    if (y_begin >= y_end || x_first >= x_last) return;
+
+    // The inverse of the matrix for a rotation, shrunk by k * k.
+    float uu = s * t.m11, uv = -t.m01 * s;
+    float vu = -t.m10 * s, vv = s * t.m00;
+    float width = static_cast<float>(image_width), height = static_cast<float>(image_height);
+    float ink_u = static_cast<float>(ink_width), ink_v = static_cast<float>(ink_height);
+
+    // Only the pixels whose (u, v) falls on the ink can change. The visited square lies within reach + 1
+    // of the centre, so the rounding of u and v stays far below the margin; the rows and columns are
+    // narrowed to the ink's parallelogram in exact arithmetic, and the per-pixel test below decides.
+    const double duu = uu, duv = uv, dvu = vu, dvv = vv;
+    double spread = (std::fabs(duu) + std::fabs(duv) + std::fabs(dvu) + std::fabs(dvv)) * (reach + 2.0);
+    double det = duu * dvv - duv * dvu;
+    bool narrow = std::isfinite(spread) && spread < 1e6 && std::fabs(det) > 1e-6;
+    double margin = 1e-4 * (1.0 + spread);
+    if (narrow) {
+        // dy = (uu v - vu u) / det at the corners of the widened ink box.
+        double lo = 1e300, hi = -1e300;
+        for (double u : {-margin, ink_u + margin})
+            for (double v : {-margin, ink_v + margin}) {
+                double dy = (duu * v - dvu * u) / det;
+                lo = std::min(lo, dy), hi = std::max(hi, dy);
+            }
+        narrow_span(-static_cast<double>(cy), 1.0, 1.0, lo, hi, 0.0, y_begin, y_end);
+    }
+    const double inverse_uu = 1.0 / duu, inverse_vu = 1.0 / dvu;
+    const bool direct = ink_width < image_width && ink_height < image_height;
+
+    for (int y = y_begin; y < y_end; ++y) {
+        float dy = static_cast<float>(y) - cy;
+        int x_begin = x_first, x_end = x_last;
+        if (narrow) {
+            // u and v along the row: base + slope * x in exact arithmetic.
+            narrow_span(dy * duv - cx * duu, duu, inverse_uu, 0.0, ink_u, margin, x_begin, x_end);
+            narrow_span(dy * dvv - cx * dvu, dvu, inverse_vu, 0.0, ink_v, margin, x_begin, x_end);
+        }
+        uint32_t* row = pixels + gfx_index(0, y, w, h);
+        for (int x = x_begin; x < x_end; ++x) {
+            float dx = static_cast<float>(x) - cx;
+            float u = dx * uu + dy * uv;
+            float v = dx * vu + dy * vv;
+            if (u < 0.0f || v < 0.0f || u > width || v > height) continue;
+            // Beyond the ink every neighbour is 0x00000000 (NaN fails here too).
+            if (!(u < ink_u && v < ink_v)) continue;
+            int ix = static_cast<int>(u), iy = static_cast<int>(v);
+            uint32_t p00, p01, p10, p11;
+            if (direct) {
+                // The ink lies inside the image, so all four neighbours do too.
+                const uint32_t* upper = image + gfx_index(ix, iy, image_width, image_height);
+                const uint32_t* lower = upper - image_width;
+                p00 = upper[0], p10 = upper[1], p01 = lower[0], p11 = lower[1];
+            } else {
+                p00 = pixel_or_black(image, image_width, image_height, ix, iy);
+                p01 = pixel_or_black(image, image_width, image_height, ix, iy + 1);
+                p10 = pixel_or_black(image, image_width, image_height, ix + 1, iy);
+                p11 = pixel_or_black(image, image_width, image_height, ix + 1, iy + 1);
+            }
+            // Four black neighbours sample as black, which adds nothing.
+            if ((p00 | p01 | p10 | p11) == 0) continue;
+            float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
+            row[x] = add_saturated(row[x], bilinear(p00, p01, p10, p11, fx, fy));
+        }
+    }
 }
 
 } // namespace
@@ -29,41 +174,20 @@ uint32_t gfx_sample_bilinear(const uint32_t* image, int w, int h, float u, float
     if (!(std::fabs(u) < FAR && std::fabs(v) < FAR)) return 0x00000000;
     int ix = static_cast<int>(u), iy = static_cast<int>(v);
     float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
-    // Each blend truncates, so the vertical pass must come first for the same result.
-    uint32_t left =
-        gfx_blend_color(pixel_or_black(image, w, h, ix, iy), pixel_or_black(image, w, h, ix, iy + 1), fy);
-    uint32_t right = gfx_blend_color(pixel_or_black(image, w, h, ix + 1, iy),
-                                     pixel_or_black(image, w, h, ix + 1, iy + 1), fy);
-    return gfx_blend_color(left, right, fx);
+    return bilinear(pixel_or_black(image, w, h, ix, iy), pixel_or_black(image, w, h, ix, iy + 1),
+                    pixel_or_black(image, w, h, ix + 1, iy), pixel_or_black(image, w, h, ix + 1, iy + 1), fx,
+                    fy);
 }
 
 void gfx_draw_image_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
                                 int image_height, float cx, float cy, const ImageTransform* transform) {
-    const ImageTransform& t = *transform;
-    float s = t.k * t.k;
-    float reach = std::trunc(static_cast<float>(std::max(image_width, image_height)) * 1.415f);
-    // Out-of-range centres give an empty range rather than an undefined conversion.
-    auto whole = [](float v) {
-        return static_cast<int>(std::max(-1073741824.0f, std::min(1073741824.0f, std::trunc(v))));
-    };
-    if (std::isnan(cx) || std::isnan(cy)) return;
-    int x_begin = std::max(whole(cx - reach), 0), x_end = std::min(whole(cx + reach), w);
-    int y_begin = std::max(whole(cy - reach), 0), y_end = std::min(whole(cy + reach), h);
-    if (y_begin >= y_end) return;
+    draw_transformed(pixels, w, h, image, image_width, image_height, image_width, image_height, cx, cy,
+                     *transform);
+}
 
-    // The inverse of the matrix for a rotation, shrunk by k * k.
-    float uu = s * t.m11, uv = -t.m01 * s;
-    float vu = -t.m10 * s, vv = s * t.m00;
-    float width = static_cast<float>(image_width), height = static_cast<float>(image_height);
-    for (int y = y_begin; y < y_end; ++y) {
-        float dy = static_cast<float>(y) - cy;
-        for (int x = x_begin; x < x_end; ++x) {
-            float dx = static_cast<float>(x) - cx;
-            float u = dx * uu + dy * uv;
-            float v = dx * vu + dy * vv;
-            if (u < 0.0f || v < 0.0f || u > width || v > height) continue;
-            uint32_t& p = pixels[gfx_index(x, y, w, h)];
-            p = add_saturated(p, gfx_sample_bilinear(image, image_width, image_height, u, v));
-        }
-    }
+void gfx_draw_image_transformed_ink(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
+                                    int image_height, int ink_width, int ink_height, float cx, float cy,
+                                    const ImageTransform* transform) {
+    draw_transformed(pixels, w, h, image, image_width, image_height, std::min(ink_width, image_width),
+                     std::min(ink_height, image_height), cx, cy, *transform);
 }
