@@ -16,20 +16,6 @@ inline uint32_t pixel_or_black(const uint32_t* image, int w, int h, int x, int y
     return image[gfx_index(x, y, w, h)];
 }
 
-inline uint32_t add_saturated(uint32_t a, uint32_t b) {
-#if defined(__SSE2__)
-    return static_cast<uint32_t>(_mm_cvtsi128_si32(
-        _mm_adds_epu8(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)))));
-#else
-    uint32_t out = 0;
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        uint32_t v = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF);
-        out |= std::min<uint32_t>(v, 255) << shift;
-    }
-    return out;
-#endif
-}
-
 // The bilinear mix of four neighbours: p00 = (ix, iy), p01 = (ix, iy + 1), p10 = (ix + 1, iy),
 // p11 = (ix + 1, iy + 1). Each blend truncates, so the vertical pass must come first for the same result.
 inline uint32_t bilinear(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11, float fx, float fy) {
@@ -62,6 +48,38 @@ inline uint32_t bilinear(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
 #endif
 }
 
+#if defined(__SSE2__)
+// The same mix for weights within 0..1, added to *target with each channel limited to 255. Such weights
+// keep every vertical result within 0..255, so it needs no limiting before the horizontal pass.
+inline void add_bilinear_unit(uint32_t* target, uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
+                              float fx, float fy) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
+                                                       _mm_cvtsi32_si128(static_cast<int>(p10))),
+                                    zero);
+    __m128i bottom = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p01)),
+                                                          _mm_cvtsi32_si128(static_cast<int>(p11))),
+                                       zero);
+    const __m128 keep_y = _mm_set1_ps(1.0f - fy), take_y = _mm_set1_ps(fy);
+    __m128 left = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(top, zero)), keep_y),
+                             _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(bottom, zero)), take_y));
+    __m128 right = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(top, zero)), keep_y),
+                              _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(bottom, zero)), take_y));
+    left = _mm_cvtepi32_ps(_mm_cvttps_epi32(left));
+    right = _mm_cvtepi32_ps(_mm_cvttps_epi32(right));
+    __m128i mixed = _mm_cvttps_epi32(
+        _mm_add_ps(_mm_mul_ps(left, _mm_set1_ps(1.0f - fx)), _mm_mul_ps(right, _mm_set1_ps(fx))));
+    mixed = _mm_packs_epi32(mixed, mixed);
+    mixed = _mm_adds_epu8(_mm_cvtsi32_si128(static_cast<int>(*target)), _mm_packus_epi16(mixed, mixed));
+    *target = static_cast<uint32_t>(_mm_cvtsi128_si32(mixed));
+}
+#else
+inline void add_bilinear_unit(uint32_t* target, uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
+                              float fx, float fy) {
+    *target = gfx_add_color(*target, bilinear(p00, p01, p10, p11, fx, fy));
+}
+#endif
+
 // A double as an int within [lo, hi]; NaN gives lo.
 inline int clamp_to_int(double v, int lo, int hi) {
     if (!(v > lo)) return lo;
@@ -86,11 +104,68 @@ inline void narrow_span(double base, double slope, double inverse, double lo, do
     last = std::min(last, clamp_to_int(b, first - 2, last - 2) + 2);
 }
 
-// Adds the image through the transform. Only its top-left ink_width x ink_height pixels may be
-// non-zero: a sample of the rest is 0x00000000 and adds nothing, so those pixels are not visited.
+// One row of the transformed draw: u = dx * uu + row_u, v = dx * vu + row_v with dx = x - cx.
+struct RowScan {
+    const uint32_t* image;
+    int image_width, image_height;
+    float cx, uu, vu, row_u, row_v;
+    float u_lo, v_lo, u_hi, v_hi; // where a sample can find light
+};
+
+// The four neighbours (ix, iy), (ix, iy + 1), (ix + 1, iy), (ix + 1, iy + 1), for ix, iy >= 0; INSIDE
+// when all are known to lie in the image.
+template <bool INSIDE>
+inline void neighbours(const RowScan& s, int ix, int iy, uint32_t& p00, uint32_t& p01, uint32_t& p10,
+                       uint32_t& p11) {
+    if (INSIDE || (ix + 1 < s.image_width && iy + 1 < s.image_height)) {
+        const uint32_t* upper = s.image + gfx_index(ix, iy, s.image_width, s.image_height);
+        const uint32_t* lower = upper - s.image_width;
+        p00 = upper[0], p10 = upper[1], p01 = lower[0], p11 = lower[1];
+    } else {
+        p00 = pixel_or_black(s.image, s.image_width, s.image_height, ix, iy);
+        p01 = pixel_or_black(s.image, s.image_width, s.image_height, ix, iy + 1);
+        p10 = pixel_or_black(s.image, s.image_width, s.image_height, ix + 1, iy);
+        p11 = pixel_or_black(s.image, s.image_width, s.image_height, ix + 1, iy + 1);
+    }
+}
+
+// Columns x_begin..x_end - 1 of one row. Whether a pixel takes light follows the ink's shape and would
+// defeat branch prediction, so the columns that do are first gathered without branches, then sampled.
+template <bool INSIDE> void draw_row(const RowScan& s, uint32_t* row, int x_begin, int x_end) {
+    constexpr int CHUNK = 64;
+    int found_x[CHUNK];
+    float found_u[CHUNK], found_v[CHUNK];
+    for (int chunk = x_begin; chunk < x_end; chunk += CHUNK) {
+        const int chunk_end = std::min(x_end, chunk + CHUNK);
+        int n = 0;
+        for (int x = chunk; x < chunk_end; ++x) {
+            float dx = static_cast<float>(x) - s.cx;
+            float u = dx * s.uu + s.row_u;
+            float v = dx * s.vu + s.row_v;
+            // Beyond the ink, or beyond the picture, every neighbour is 0x00000000 (NaN fails here too).
+            bool on_ink = (u >= s.u_lo) & (v >= s.v_lo) & (u < s.u_hi) & (v < s.v_hi);
+            int ix = static_cast<int>(on_ink ? u : s.u_lo), iy = static_cast<int>(on_ink ? v : s.v_lo);
+            uint32_t p00, p01, p10, p11;
+            neighbours<INSIDE>(s, ix, iy, p00, p01, p10, p11);
+            // Four black neighbours sample as black, which adds nothing.
+            found_x[n] = x, found_u[n] = u, found_v[n] = v;
+            n += on_ink & ((p00 | p01 | p10 | p11) != 0);
+        }
+        for (int i = 0; i < n; ++i) {
+            float u = found_u[i], v = found_v[i];
+            int ix = static_cast<int>(u), iy = static_cast<int>(v);
+            uint32_t p00, p01, p10, p11;
+            neighbours<INSIDE>(s, ix, iy, p00, p01, p10, p11);
+            float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
+            add_bilinear_unit(row + found_x[i], p00, p01, p10, p11, fx, fy);
+        }
+    }
+}
+
+// Adds the image through the transform. Only the pixels of the ink box may be non-zero: a sample that
+// finds none of them is 0x00000000 and adds nothing, so pixels that can only take such samples are skipped.
 void draw_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
-                      int image_height, int ink_width, int ink_height, float cx, float cy,
-                      const ImageTransform& t) {
+                      int image_height, const InkBox& ink, float cx, float cy, const ImageTransform& t) {
     float s = t.k * t.k;
     float reach = std::trunc(static_cast<float>(std::max(image_width, image_height)) * 1.415f);
     // Out-of-range centres give an empty range rather than an undefined conversion.
@@ -105,8 +180,12 @@ void draw_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int
     // The inverse of the matrix for a rotation, shrunk by k * k.
     float uu = s * t.m11, uv = -t.m01 * s;
     float vu = -t.m10 * s, vv = s * t.m00;
-    float width = static_cast<float>(image_width), height = static_cast<float>(image_height);
-    float ink_u = static_cast<float>(ink_width), ink_v = static_cast<float>(ink_height);
+    // A sample reads columns trunc(u) and trunc(u) + 1: it can find the ink for u in [x0 - 1, x1), u >= 0.
+    const InkBox box{std::max(ink.x0, 0), std::max(ink.y0, 0), std::min(ink.x1, image_width),
+                     std::min(ink.y1, image_height)};
+    if (box.x0 >= box.x1 || box.y0 >= box.y1) return;
+    const float u_lo = static_cast<float>(std::max(box.x0 - 1, 0)), u_hi = static_cast<float>(box.x1);
+    const float v_lo = static_cast<float>(std::max(box.y0 - 1, 0)), v_hi = static_cast<float>(box.y1);
 
     // Only the pixels whose (u, v) falls on the ink can change. The visited square lies within reach + 1
     // of the centre, so the rounding of u and v stays far below the margin; the rows and columns are
@@ -119,50 +198,31 @@ void draw_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int
     if (narrow) {
         // dy = (uu v - vu u) / det at the corners of the widened ink box.
         double lo = 1e300, hi = -1e300;
-        for (double u : {-margin, ink_u + margin})
-            for (double v : {-margin, ink_v + margin}) {
+        for (double u : {u_lo - margin, u_hi + margin})
+            for (double v : {v_lo - margin, v_hi + margin}) {
                 double dy = (duu * v - dvu * u) / det;
                 lo = std::min(lo, dy), hi = std::max(hi, dy);
             }
         narrow_span(-static_cast<double>(cy), 1.0, 1.0, lo, hi, 0.0, y_begin, y_end);
     }
     const double inverse_uu = 1.0 / duu, inverse_vu = 1.0 / dvu;
-    const bool direct = ink_width < image_width && ink_height < image_height;
+    const bool inside = box.x1 < image_width && box.y1 < image_height;
 
     for (int y = y_begin; y < y_end; ++y) {
         float dy = static_cast<float>(y) - cy;
         int x_begin = x_first, x_end = x_last;
         if (narrow) {
             // u and v along the row: base + slope * x in exact arithmetic.
-            narrow_span(dy * duv - cx * duu, duu, inverse_uu, 0.0, ink_u, margin, x_begin, x_end);
-            narrow_span(dy * dvv - cx * dvu, dvu, inverse_vu, 0.0, ink_v, margin, x_begin, x_end);
+            narrow_span(dy * duv - cx * duu, duu, inverse_uu, u_lo, u_hi, margin, x_begin, x_end);
+            narrow_span(dy * dvv - cx * dvu, dvu, inverse_vu, v_lo, v_hi, margin, x_begin, x_end);
         }
+        const RowScan scan{image,   image_width, image_height, cx,   uu,   vu,
+                           dy * uv, dy * vv,     u_lo,         v_lo, u_hi, v_hi};
         uint32_t* row = pixels + gfx_index(0, y, w, h);
-        for (int x = x_begin; x < x_end; ++x) {
-            float dx = static_cast<float>(x) - cx;
-            float u = dx * uu + dy * uv;
-            float v = dx * vu + dy * vv;
-            if (u < 0.0f || v < 0.0f || u > width || v > height) continue;
-            // Beyond the ink every neighbour is 0x00000000 (NaN fails here too).
-            if (!(u < ink_u && v < ink_v)) continue;
-            int ix = static_cast<int>(u), iy = static_cast<int>(v);
-            uint32_t p00, p01, p10, p11;
-            if (direct) {
-                // The ink lies inside the image, so all four neighbours do too.
-                const uint32_t* upper = image + gfx_index(ix, iy, image_width, image_height);
-                const uint32_t* lower = upper - image_width;
-                p00 = upper[0], p10 = upper[1], p01 = lower[0], p11 = lower[1];
-            } else {
-                p00 = pixel_or_black(image, image_width, image_height, ix, iy);
-                p01 = pixel_or_black(image, image_width, image_height, ix, iy + 1);
-                p10 = pixel_or_black(image, image_width, image_height, ix + 1, iy);
-                p11 = pixel_or_black(image, image_width, image_height, ix + 1, iy + 1);
-            }
-            // Four black neighbours sample as black, which adds nothing.
-            if ((p00 | p01 | p10 | p11) == 0) continue;
-            float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
-            row[x] = add_saturated(row[x], bilinear(p00, p01, p10, p11, fx, fy));
-        }
+        if (inside)
+            draw_row<true>(scan, row, x_begin, x_end);
+        else
+            draw_row<false>(scan, row, x_begin, x_end);
     }
 }
 
@@ -181,13 +241,25 @@ uint32_t gfx_sample_bilinear(const uint32_t* image, int w, int h, float u, float
 
 void gfx_draw_image_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
                                 int image_height, float cx, float cy, const ImageTransform* transform) {
-    draw_transformed(pixels, w, h, image, image_width, image_height, image_width, image_height, cx, cy,
-                     *transform);
+    draw_transformed(pixels, w, h, image, image_width, image_height, InkBox{0, 0, image_width, image_height},
+                     cx, cy, *transform);
 }
 
 void gfx_draw_image_transformed_ink(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
-                                    int image_height, int ink_width, int ink_height, float cx, float cy,
-                                    const ImageTransform* transform) {
-    draw_transformed(pixels, w, h, image, image_width, image_height, std::min(ink_width, image_width),
-                     std::min(ink_height, image_height), cx, cy, *transform);
+                                    int image_height, float cx, float cy, const ImageTransform* transform,
+                                    const InkBox* ink) {
+    draw_transformed(pixels, w, h, image, image_width, image_height, *ink, cx, cy, *transform);
+}
+
+InkBox gfx_find_ink(const uint32_t* image, int w, int h, InkBox within) {
+    InkBox box{within.x1, within.y1, within.x0, within.y0};
+    for (int y = std::max(within.y0, 0); y < std::min(within.y1, h); ++y) {
+        const uint32_t* row = image + gfx_index(0, y, w, h);
+        for (int x = std::max(within.x0, 0); x < std::min(within.x1, w); ++x) {
+            if (row[x] == 0) continue;
+            box.x0 = std::min(box.x0, x), box.x1 = std::max(box.x1, x + 1);
+            box.y0 = std::min(box.y0, y), box.y1 = std::max(box.y1, y + 1);
+        }
+    }
+    return box;
 }

@@ -97,12 +97,13 @@ void page_attitude_draw_ladder_label(float mx, float my, float dx, float dy, flo
     const float right_x = mx + reach * ex + 0.25f * dx, right_y = my + reach * ey + 0.25f * dy;
     const float left_x = mx - (reach + width) * ex + 0.25f * dx,
                 left_y = my - (reach + width) * ey + 0.25f * dy;
-    // Everything right of the text and below its glyph rows is clear, and is skipped.
-    const int32_t ink_height = FONT_TABLE[LABEL_FONT].height + 1;
+    // Only the digits' own pixels carry light; the draw skips what lies wholly outside them.
+    const InkBox ink = gfx_find_ink(SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE,
+                                    InkBox{0, 0, pen, FONT_TABLE[LABEL_FONT].height + 1});
     gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE,
-                                   SCRATCH_IMAGE_SIZE, pen, ink_height, right_x, right_y, &turn);
+                                   SCRATCH_IMAGE_SIZE, right_x, right_y, &turn, &ink);
     gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE,
-                                   SCRATCH_IMAGE_SIZE, pen, ink_height, left_x, left_y, &turn);
+                                   SCRATCH_IMAGE_SIZE, left_x, left_y, &turn, &ink);
 }
 
 void page_attitude_draw_ladder(float cx, float cy, float roll, int32_t half_length, float offset,

@@ -218,11 +218,15 @@ TEST(TransformedImage, MatchesThePixelByPixelDefinition) {
     uint32_t seed = 7;
     auto rnd = [&]() { return (seed = seed * 1664525u + 1013904223u) >> 8 & 0xFFFF; };
     for (int n = 0; n < 400; ++n) {
-        int iw = 1 + rnd() % 32, ih = 1 + rnd() % 32, ink_w = 1 + rnd() % iw, ink_h = 1 + rnd() % ih;
+        int iw = 1 + rnd() % 32, ih = 1 + rnd() % 32, ink_x = rnd() % iw, ink_y = rnd() % ih;
+        int ink_w = 1 + rnd() % (iw - ink_x), ink_h = 1 + rnd() % (ih - ink_y);
         Picture p(iw, ih);
         for (int y = 0; y < ih; ++y)
             for (int x = 0; x < iw; ++x)
-                p.set(x, y, x < ink_w && y < ink_h && rnd() % 3 ? rnd() * 0x10001u : 0u);
+                p.set(x, y,
+                      x >= ink_x && x < ink_x + ink_w && y >= ink_y && y < ink_y + ink_h && rnd() % 3
+                          ? rnd() * 0x10001u
+                          : 0u);
         float a = (rnd() / 65536.0f - 0.5f) * 8, k = 0.7f + rnd() / 65536.0f;
         ImageTransform t = n % 4 ? ImageTransform{std::cos(a), std::sin(a), -std::sin(a), std::cos(a), k}
                                  : ImageTransform{rnd() / 32768.0f - 1, rnd() / 32768.0f - 1,
@@ -231,8 +235,8 @@ TEST(TransformedImage, MatchesThePixelByPixelDefinition) {
         Target want(140, 120, 0x10203040), got(140, 120, 0x10203040), inked(140, 120, 0x10203040);
         reference_draw(want.pixels(), 140, 120, p.px.data(), iw, ih, cx, cy, t);
         got.draw(p, cx, cy, t);
-        gfx_draw_image_transformed_ink(inked.pixels(), 140, 120, p.px.data(), iw, ih, ink_w, ink_h, cx, cy,
-                                       &t);
+        InkBox ink = gfx_find_ink(p.px.data(), iw, ih, InkBox{0, 0, iw, ih});
+        gfx_draw_image_transformed_ink(inked.pixels(), 140, 120, p.px.data(), iw, ih, cx, cy, &t, &ink);
         ASSERT_TRUE(std::equal(want.store.begin(), want.store.end(), got.store.begin())) << "case " << n;
         ASSERT_TRUE(std::equal(want.store.begin(), want.store.end(), inked.store.begin()))
             << "ink case " << n;
