@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstddef>
 
 #include "gfx/gfx.h"
 
@@ -14,7 +15,16 @@ constexpr float FAR_BEHIND = -1048576.0f;
 inline int floor_index(float v) {
     if (!(v > -INDEX_CLAMP)) return -static_cast<int>(INDEX_CLAMP); // NaN as well
     if (v > INDEX_CLAMP) return static_cast<int>(INDEX_CLAMP);
-    return static_cast<int>(std::floor(v));
+    // Rounded toward zero, then one down for negative fractions: floor without a library call.
+    int t = static_cast<int>(v);
+    return t - (v < static_cast<float>(t));
+}
+
+// v - floor(v), given floor_index(v).
+inline float fraction(float v, int index) {
+    // Beyond the clamp (or NaN) floor(v) is v itself.
+    float whole = std::fabs(v) < INDEX_CLAMP ? static_cast<float>(index) : v;
+    return v - whole;
 }
 
 // Walks the line's cross-sections in order: the start cap, the body, the end cap. For each it calls
@@ -70,42 +80,64 @@ void line_walk(int w, int h, float x0, float y0, float x1, float y1, bool& steep
     int A = floor_index(a0);
     float fa = a0 - static_cast<float>(A);
     float m = b0 - fa * g;
-    float M = std::floor(m), f = m - M;
-    section(A, floor_index(m), (1.0f - f) * (1.0f - fa), 1.0f - fa, f * (1.0f - fa), false);
+    int M = floor_index(m);
+    float f = fraction(m, M);
+    section(A, M, (1.0f - f) * (1.0f - fa), 1.0f - fa, f * (1.0f - fa), false);
 
     int P = A + 1;
     for (; static_cast<float>(P) <= a1; ++P) {
         if (P >= major_limit) return;
         m += g;
-        M = std::floor(m);
-        f = m - M;
-        section(P, floor_index(m), 1.0f - f, 1.0f, f, true);
+        M = floor_index(m);
+        f = fraction(m, M);
+        section(P, M, 1.0f - f, 1.0f, f, true);
     }
     if (P >= major_limit) return;
     m += g;
-    M = std::floor(m);
-    f = m - M;
+    M = floor_index(m);
+    f = fraction(m, M);
     float fe = a1 - std::floor(a1);
-    section(P, floor_index(m), fe * (1.0f - f), fe, fe * f, false);
+    section(P, M, fe * (1.0f - f), fe, fe * f, false);
 }
 
 } // namespace
 
+namespace {
+
+// One cross-section: the core pixel (P, M) on the major and minor axes and its two neighbours across
+// the line. They lie one step apart in memory along the minor axis: a column for a steep line, a row
+// otherwise.
+template <bool STEEP> struct SectionPainter {
+    uint32_t* pixels;
+    int w, h;
+    uint32_t color;
+    void operator()(int P, int M, float below, float core, float above, bool solid) const {
+        const int major_limit = STEEP ? h : w, minor_limit = STEEP ? w : h;
+        if (P < 0 || P >= major_limit) return;
+        // From minor M to M + 1: the next column of a row, or the row above in a bottom-up array.
+        uint32_t* base = STEEP ? pixels + gfx_index(0, P, w, h) : pixels + gfx_index(P, 0, w, h);
+        const int stride = STEEP ? 1 : -w;
+        auto put = [&](int minor, float weight, bool solid_pixel) {
+            if (minor < 0 || minor >= minor_limit) return;
+            uint32_t& p = base[static_cast<ptrdiff_t>(minor) * stride];
+            p = solid_pixel ? color : gfx_blend_color(p, color, weight);
+        };
+        // M is clamped far from any array, so M - 1 and M + 1 cannot overflow.
+        put(M - 1, below, false);
+        put(M, core, solid);
+        put(M + 1, above, false);
+    }
+};
+
+} // namespace
+
 void gfx_draw_line(uint32_t* pixels, int w, int h, float x0, float y0, float x1, float y1, uint32_t color) {
-    bool steep = false;
-    auto put = [&](int major, int minor, float weight, bool solid) {
-        int col = steep ? minor : major, row = steep ? major : minor;
-        if (col < 0 || col >= w || row < 0 || row >= h) return;
-        uint32_t& p = pixels[gfx_index(col, row, w, h)];
-        p = solid ? color : gfx_blend_color(p, color, weight);
-    };
-    line_walk(w, h, x0, y0, x1, y1, steep,
-              [&](int P, int M, float below, float core, float above, bool solid) {
-                  // M is clamped far from any array, so M - 1 and M + 1 cannot overflow.
-                  put(P, M - 1, below, false);
-                  put(P, M, core, solid);
-                  put(P, M + 1, above, false);
-              });
+    bool steep = std::fabs(y1 - y0) > std::fabs(x1 - x0);
+    bool unused = false;
+    if (steep)
+        line_walk(w, h, x0, y0, x1, y1, unused, SectionPainter<true>{pixels, w, h, color});
+    else
+        line_walk(w, h, x0, y0, x1, y1, unused, SectionPainter<false>{pixels, w, h, color});
 }
 
 int gfx_line_cross_sections(int w, int h, float x0, float y0, float x1, float y1) {
