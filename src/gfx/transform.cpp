@@ -129,36 +129,27 @@ inline void neighbours(const RowScan& s, int ix, int iy, uint32_t& p00, uint32_t
     }
 }
 
-// Columns x_begin..x_end - 1 of one row. Whether a pixel takes light follows the ink's shape and would
-// defeat branch prediction, so the columns that do are first gathered without branches, then sampled.
+// Columns x_begin..x_end - 1 of one row. u and v are monotonic along the row even as rounded, so the
+// pixels whose (u, v) falls on the ink form one run: its ends are found by testing inward from both
+// sides, and the run is drawn without further tests.
 template <bool INSIDE> void draw_row(const RowScan& s, uint32_t* row, int x_begin, int x_end) {
-    constexpr int CHUNK = 64;
-    int found_x[CHUNK];
-    float found_u[CHUNK], found_v[CHUNK];
-    for (int chunk = x_begin; chunk < x_end; chunk += CHUNK) {
-        const int chunk_end = std::min(x_end, chunk + CHUNK);
-        int n = 0;
-        for (int x = chunk; x < chunk_end; ++x) {
-            float dx = static_cast<float>(x) - s.cx;
-            float u = dx * s.uu + s.row_u;
-            float v = dx * s.vu + s.row_v;
-            // Beyond the ink, or beyond the picture, every neighbour is 0x00000000 (NaN fails here too).
-            bool on_ink = (u >= s.u_lo) & (v >= s.v_lo) & (u < s.u_hi) & (v < s.v_hi);
-            int ix = static_cast<int>(on_ink ? u : s.u_lo), iy = static_cast<int>(on_ink ? v : s.v_lo);
-            uint32_t p00, p01, p10, p11;
-            neighbours<INSIDE>(s, ix, iy, p00, p01, p10, p11);
-            // Four black neighbours sample as black, which adds nothing.
-            found_x[n] = x, found_u[n] = u, found_v[n] = v;
-            n += on_ink & ((p00 | p01 | p10 | p11) != 0);
-        }
-        for (int i = 0; i < n; ++i) {
-            float u = found_u[i], v = found_v[i];
-            int ix = static_cast<int>(u), iy = static_cast<int>(v);
-            uint32_t p00, p01, p10, p11;
-            neighbours<INSIDE>(s, ix, iy, p00, p01, p10, p11);
-            float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
-            add_bilinear_unit(row + found_x[i], p00, p01, p10, p11, fx, fy);
-        }
+    auto position = [&](int x, float& u, float& v) {
+        float dx = static_cast<float>(x) - s.cx;
+        u = dx * s.uu + s.row_u;
+        v = dx * s.vu + s.row_v;
+        // Beyond the ink, or beyond the picture, every neighbour is 0x00000000 (NaN fails here too).
+        return (u >= s.u_lo) & (v >= s.v_lo) & (u < s.u_hi) & (v < s.v_hi);
+    };
+    float u, v;
+    while (x_begin < x_end && !position(x_begin, u, v)) ++x_begin;
+    while (x_end > x_begin && !position(x_end - 1, u, v)) --x_end;
+    for (int x = x_begin; x < x_end; ++x) {
+        position(x, u, v);
+        int ix = static_cast<int>(u), iy = static_cast<int>(v);
+        uint32_t p00, p01, p10, p11;
+        neighbours<INSIDE>(s, ix, iy, p00, p01, p10, p11);
+        float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
+        add_bilinear_unit(row + x, p00, p01, p10, p11, fx, fy);
     }
 }
 
