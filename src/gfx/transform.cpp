@@ -48,38 +48,6 @@ inline uint32_t bilinear(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
 #endif
 }
 
-#if defined(__SSE2__)
-// The same mix for weights within 0..1, added to *target with each channel limited to 255. Such weights
-// keep every vertical result within 0..255, so it needs no limiting before the horizontal pass.
-inline void add_bilinear_unit(uint32_t* target, uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
-                              float fx, float fy) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i top = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p00)),
-                                                       _mm_cvtsi32_si128(static_cast<int>(p10))),
-                                    zero);
-    __m128i bottom = _mm_unpacklo_epi8(_mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(p01)),
-                                                          _mm_cvtsi32_si128(static_cast<int>(p11))),
-                                       zero);
-    const __m128 keep_y = _mm_set1_ps(1.0f - fy), take_y = _mm_set1_ps(fy);
-    __m128 left = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(top, zero)), keep_y),
-                             _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(bottom, zero)), take_y));
-    __m128 right = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(top, zero)), keep_y),
-                              _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(bottom, zero)), take_y));
-    left = _mm_cvtepi32_ps(_mm_cvttps_epi32(left));
-    right = _mm_cvtepi32_ps(_mm_cvttps_epi32(right));
-    __m128i mixed = _mm_cvttps_epi32(
-        _mm_add_ps(_mm_mul_ps(left, _mm_set1_ps(1.0f - fx)), _mm_mul_ps(right, _mm_set1_ps(fx))));
-    mixed = _mm_packs_epi32(mixed, mixed);
-    mixed = _mm_adds_epu8(_mm_cvtsi32_si128(static_cast<int>(*target)), _mm_packus_epi16(mixed, mixed));
-    *target = static_cast<uint32_t>(_mm_cvtsi128_si32(mixed));
-}
-#else
-inline void add_bilinear_unit(uint32_t* target, uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
-                              float fx, float fy) {
-    *target = gfx_add_color(*target, bilinear(p00, p01, p10, p11, fx, fy));
-}
-#endif
-
 // A double as an int within [lo, hi]; NaN gives lo.
 inline int clamp_to_int(double v, int lo, int hi) {
     if (!(v > lo)) return lo;
@@ -112,45 +80,74 @@ struct RowScan {
     float u_lo, v_lo, u_hi, v_hi; // where a sample can find light
 };
 
-// The four neighbours (ix, iy), (ix, iy + 1), (ix + 1, iy), (ix + 1, iy + 1), for ix, iy >= 0; INSIDE
-// when all are known to lie in the image.
-template <bool INSIDE>
-inline void neighbours(const RowScan& s, int ix, int iy, uint32_t& p00, uint32_t& p01, uint32_t& p10,
-                       uint32_t& p11) {
-    if (INSIDE || (ix + 1 < s.image_width && iy + 1 < s.image_height)) {
-        const uint32_t* upper = s.image + gfx_index(ix, iy, s.image_width, s.image_height);
-        const uint32_t* lower = upper - s.image_width;
-        p00 = upper[0], p10 = upper[1], p01 = lower[0], p11 = lower[1];
-    } else {
-        p00 = pixel_or_black(s.image, s.image_width, s.image_height, ix, iy);
-        p01 = pixel_or_black(s.image, s.image_width, s.image_height, ix, iy + 1);
-        p10 = pixel_or_black(s.image, s.image_width, s.image_height, ix + 1, iy);
-        p11 = pixel_or_black(s.image, s.image_width, s.image_height, ix + 1, iy + 1);
-    }
-}
-
 // Columns x_begin..x_end - 1 of one row. u and v are monotonic along the row even as rounded, so the
 // pixels whose (u, v) falls on the ink form one run: its ends are found by testing inward from both
-// sides, and the run is drawn without further tests.
+// sides, and the run is drawn without further tests. INSIDE: the ink keeps every neighbour a sample reads
+// within the picture.
 template <bool INSIDE> void draw_row(const RowScan& s, uint32_t* row, int x_begin, int x_end) {
-    auto position = [&](int x, float& u, float& v) {
+    auto on_ink = [&](int x) {
         float dx = static_cast<float>(x) - s.cx;
-        u = dx * s.uu + s.row_u;
-        v = dx * s.vu + s.row_v;
+        float u = dx * s.uu + s.row_u, v = dx * s.vu + s.row_v;
         // Beyond the ink, or beyond the picture, every neighbour is 0x00000000 (NaN fails here too).
         return (u >= s.u_lo) & (v >= s.v_lo) & (u < s.u_hi) & (v < s.v_hi);
     };
-    float u, v;
-    while (x_begin < x_end && !position(x_begin, u, v)) ++x_begin;
-    while (x_end > x_begin && !position(x_end - 1, u, v)) --x_end;
+    while (x_begin < x_end && !on_ink(x_begin)) ++x_begin;
+    while (x_end > x_begin && !on_ink(x_end - 1)) --x_end;
+    const int w = s.image_width, h = s.image_height;
+#if defined(__SSE2__)
+    // u and v side by side, the same single-precision operations as above; then the bilinear mix as in
+    // gfx_sample_bilinear, whose vertical results stay within 0..255 for weights within 0..1 and so need
+    // no limiting before the horizontal pass.
+    const __m128 slope = _mm_setr_ps(s.uu, s.vu, 0.0f, 0.0f),
+                 base = _mm_setr_ps(s.row_u, s.row_v, 0.0f, 0.0f);
+    const __m128 one = _mm_set1_ps(1.0f);
+    const __m128i zero = _mm_setzero_si128();
     for (int x = x_begin; x < x_end; ++x) {
-        position(x, u, v);
-        int ix = static_cast<int>(u), iy = static_cast<int>(v);
-        uint32_t p00, p01, p10, p11;
-        neighbours<INSIDE>(s, ix, iy, p00, p01, p10, p11);
-        float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
-        add_bilinear_unit(row + x, p00, p01, p10, p11, fx, fy);
+        __m128 uv = _mm_add_ps(_mm_mul_ps(_mm_set1_ps(static_cast<float>(x) - s.cx), slope), base);
+        __m128i whole = _mm_cvttps_epi32(uv);
+        __m128 frac = _mm_sub_ps(uv, _mm_cvtepi32_ps(whole));
+        int ix = _mm_cvtsi128_si32(whole), iy = _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1));
+        // Neighbours (ix, iy) and (ix + 1, iy) side by side, then the row below.
+        __m128i upper, lower;
+        if (INSIDE || (ix + 1 < w && iy + 1 < h)) {
+            const uint32_t* p = s.image + gfx_index(ix, iy, w, h);
+            upper = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+            lower = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p - w));
+        } else {
+            upper = _mm_unpacklo_epi32(
+                _mm_cvtsi32_si128(static_cast<int>(pixel_or_black(s.image, w, h, ix, iy))),
+                _mm_cvtsi32_si128(static_cast<int>(pixel_or_black(s.image, w, h, ix + 1, iy))));
+            lower = _mm_unpacklo_epi32(
+                _mm_cvtsi32_si128(static_cast<int>(pixel_or_black(s.image, w, h, ix, iy + 1))),
+                _mm_cvtsi32_si128(static_cast<int>(pixel_or_black(s.image, w, h, ix + 1, iy + 1))));
+        }
+        upper = _mm_unpacklo_epi8(upper, zero);
+        lower = _mm_unpacklo_epi8(lower, zero);
+        const __m128 take_y = _mm_shuffle_ps(frac, frac, 0x55), keep_y = _mm_sub_ps(one, take_y);
+        const __m128 take_x = _mm_shuffle_ps(frac, frac, 0x00), keep_x = _mm_sub_ps(one, take_x);
+        __m128 left = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(upper, zero)), keep_y),
+                                 _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(lower, zero)), take_y));
+        __m128 right = _mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(upper, zero)), keep_y),
+                                  _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(lower, zero)), take_y));
+        left = _mm_cvtepi32_ps(_mm_cvttps_epi32(left));
+        right = _mm_cvtepi32_ps(_mm_cvttps_epi32(right));
+        __m128i mixed = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(left, keep_x), _mm_mul_ps(right, take_x)));
+        mixed = _mm_packs_epi32(mixed, mixed);
+        mixed = _mm_adds_epu8(_mm_cvtsi32_si128(static_cast<int>(row[x])), _mm_packus_epi16(mixed, mixed));
+        row[x] = static_cast<uint32_t>(_mm_cvtsi128_si32(mixed));
     }
+#else
+    for (int x = x_begin; x < x_end; ++x) {
+        float dx = static_cast<float>(x) - s.cx;
+        float u = dx * s.uu + s.row_u, v = dx * s.vu + s.row_v;
+        int ix = static_cast<int>(u), iy = static_cast<int>(v);
+        float fx = u - static_cast<float>(ix), fy = v - static_cast<float>(iy);
+        row[x] = gfx_add_color(row[x], bilinear(pixel_or_black(s.image, w, h, ix, iy),
+                                                pixel_or_black(s.image, w, h, ix, iy + 1),
+                                                pixel_or_black(s.image, w, h, ix + 1, iy),
+                                                pixel_or_black(s.image, w, h, ix + 1, iy + 1), fx, fy));
+    }
+#endif
 }
 
 // Adds the image through the transform. Only the pixels of the ink box may be non-zero: a sample that

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "core/buttons.h"
 #include "core/flight.h"
@@ -61,6 +62,40 @@ uint32_t* picture_row(int y) {
     return attitude_image + gfx_index(0, y, SIZE, SIZE);
 }
 
+// A ladder number as drawn into the scratch picture: the cleared 32 x 32 picture with the digits in
+// font 1 from pen (0, 0), the text's width and where its light lies.
+struct LabelPicture {
+    uint32_t pixels[SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE];
+    int32_t width;
+    InkBox ink;
+    bool ready;
+};
+
+// Drawing the digits is the same every time for the same number: the nine ladder numbers are drawn once
+// and kept; any other number is drawn afresh.
+LabelPicture& label_picture(int32_t number) {
+    static LabelPicture kept[9];
+    static LabelPicture other;
+    bool keepable = number >= 10 && number <= 90 && number % 10 == 0;
+    LabelPicture& label = keepable ? kept[number / 10 - 1] : other;
+    if (keepable && label.ready) return label;
+
+    char text[16];
+    char* cursor = text;
+    fmt_append_int(number, &cursor);
+    *cursor = '\0';
+    std::fill(std::begin(label.pixels), std::end(label.pixels), 0x00000000u);
+    int32_t pen = 0;
+    for (const char* c = text; *c != '\0'; ++c)
+        pen += font_draw_glyph(label.pixels, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE, LABEL_FONT, pen, 0,
+                               COLOR_WHITE, *c);
+    label.width = font_text_width(LABEL_FONT, text);
+    label.ink = gfx_find_ink(label.pixels, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE,
+                             InkBox{0, 0, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE});
+    label.ready = true;
+    return label;
+}
+
 } // namespace
 
 void page_attitude_fill_sky_ground(int32_t x_top, int32_t x_bottom, bool flipped) {
@@ -77,29 +112,20 @@ void page_attitude_fill_sky_ground(int32_t x_top, int32_t x_bottom, bool flipped
 }
 
 void page_attitude_draw_ladder_label(float mx, float my, float dx, float dy, float roll, float value) {
-    char text[8];
-    char* cursor = text;
-    fmt_append_int(static_cast<int32_t>(std::fabs(value)), &cursor);
-    *cursor = '\0';
-
-    std::fill(SCRATCH_IMAGE, SCRATCH_IMAGE + SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE, 0x00000000u);
-    int32_t pen = 0;
-    for (const char* c = text; *c != '\0'; ++c)
-        pen += font_draw_glyph(SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE, LABEL_FONT, pen, 0,
-                               COLOR_WHITE, *c);
+    const LabelPicture& label = label_picture(static_cast<int32_t>(std::fabs(value)));
+    std::memcpy(SCRATCH_IMAGE, label.pixels, sizeof SCRATCH_IMAGE);
 
     const float ex = std::cos(roll), ey = std::sin(roll);
     // Turned back by the roll, the baseline lies along the rung with the top towards higher pitch.
     const ImageTransform turn{ex, -ey, ey, ex, LABEL_SCALE};
     const float step = std::sqrt(dx * dx + dy * dy);
-    const float width = static_cast<float>(font_text_width(LABEL_FONT, text));
+    const float width = static_cast<float>(label.width);
     const float reach = 0.7f * step;
     const float right_x = mx + reach * ex + 0.25f * dx, right_y = my + reach * ey + 0.25f * dy;
     const float left_x = mx - (reach + width) * ex + 0.25f * dx,
                 left_y = my - (reach + width) * ey + 0.25f * dy;
     // Only the digits' own pixels carry light; the draw skips what lies wholly outside them.
-    const InkBox ink = gfx_find_ink(SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE,
-                                    InkBox{0, 0, pen, FONT_TABLE[LABEL_FONT].height + 1});
+    const InkBox& ink = label.ink;
     gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE,
                                    SCRATCH_IMAGE_SIZE, right_x, right_y, &turn, &ink);
     gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE,
