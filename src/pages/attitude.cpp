@@ -99,15 +99,16 @@ LabelPicture& label_picture(int32_t number) {
 } // namespace
 
 void page_attitude_fill_sky_ground(int32_t x_top, int32_t x_bottom, bool flipped) {
-    const uint32_t left = flipped ? SKY_COLOR : GROUND_COLOR;
-    const uint32_t right = flipped ? GROUND_COLOR : SKY_COLOR;
+    // Every row is the left colour up to its split and the right colour after it: a window into a
+    // strip of 140 left pixels followed by 140 right ones, copied whole.
+    uint32_t strip[2 * SIZE];
+    std::fill(strip, strip + SIZE, flipped ? SKY_COLOR : GROUND_COLOR);
+    std::fill(strip + SIZE, strip + 2 * SIZE, flipped ? GROUND_COLOR : SKY_COLOR);
     const float step = static_cast<float>(x_bottom - x_top) / SIZE_F;
     float boundary = static_cast<float>(x_top);
     for (int y = 0; y < SIZE; ++y, boundary += step) {
-        uint32_t* row = picture_row(y);
         int k = boundary < 0.0f ? 0 : boundary > SIZE_F ? SIZE : static_cast<int>(boundary);
-        std::fill(row, row + k, left);
-        std::fill(row + k, row + SIZE, right);
+        std::memcpy(picture_row(y), strip + SIZE - k, SIZE * sizeof(uint32_t));
     }
 }
 
