@@ -48,16 +48,23 @@ inline uint32_t bilinear(uint32_t p00, uint32_t p01, uint32_t p10, uint32_t p11,
 #endif
 }
 
-// A double as an int within [lo, hi]; NaN gives lo.
-inline int clamp_to_int(double v, int lo, int hi) {
+// The smallest integer >= v and the largest integer <= v, limited to [lo, hi]; NaN gives lo.
+inline int ceil_within(double v, int lo, int hi) {
     if (!(v > lo)) return lo;
     if (v > hi) return hi;
-    return static_cast<int>(v);
+    int t = static_cast<int>(v);
+    return t + (v > t);
+}
+inline int floor_within(double v, int lo, int hi) {
+    if (!(v > lo)) return lo;
+    if (v > hi) return hi;
+    int t = static_cast<int>(v);
+    return t - (v < t);
 }
 
 // Narrows [first, last) to the integers where base + slope * i can lie within [lo, hi], given
-// 1 / slope. The bounds are widened by margin and the ends by a step beyond truncation, so an index
-// whose single-precision value passes the exact test is never cut; the test still decides.
+// 1 / slope. The bounds are widened by margin, so an index whose single-precision value passes the
+// exact test is never cut; the test still decides.
 inline void narrow_span(double base, double slope, double inverse, double lo, double hi, double margin,
                         int& first, int& last) {
     if (first >= last) return;
@@ -68,8 +75,8 @@ inline void narrow_span(double base, double slope, double inverse, double lo, do
     }
     double a = (lo - base) * inverse, b = (hi - base) * inverse;
     if (a > b) std::swap(a, b);
-    first = std::max(first, clamp_to_int(a, first + 1, last + 1) - 1);
-    last = std::min(last, clamp_to_int(b, first - 2, last - 2) + 2);
+    first = ceil_within(a, first, last);
+    last = std::max(first, floor_within(b, first - 1, last - 1) + 1);
 }
 
 // One row of the transformed draw: u = dx * uu + row_u, v = dx * vu + row_v with dx = x - cx.
