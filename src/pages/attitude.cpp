@@ -5,10 +5,6 @@
 #include <cstring>
 #include <iterator>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/buttons.h"
 #include "core/flight.h"
 #include "core/page.h"
@@ -62,16 +58,17 @@ int32_t boundary_column(float x) {
     return static_cast<int32_t>(x);
 }
 
-// Copies n pixels, n a multiple of four. An explicit vector loop: the compiler turns a fixed-size copy
-// into a string move whose start-up cost, paid 280 times a frame, outweighs the copying itself.
-void copy_pixels(uint32_t* dst, const uint32_t* src, int n) {
-#if defined(__SSE2__)
-    for (int i = 0; i < n; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i)));
+#if defined(__GNUC__) && !defined(__clang__)
+#define COPY_OUT_OF_LINE [[gnu::noipa]]
 #else
-    std::copy(src, src + n, dst);
+#define COPY_OUT_OF_LINE [[gnu::noinline]]
 #endif
+
+// Copies n pixels through the library's copy, which picks the widest moves the processor has. Kept out
+// of line: inlined, a fixed-size copy becomes a string move whose start-up cost, paid 280 times a frame,
+// outweighs the copying itself.
+COPY_OUT_OF_LINE void copy_pixels(uint32_t* dst, const uint32_t* src, int n) {
+    std::memcpy(dst, src, static_cast<size_t>(n) * sizeof(uint32_t));
 }
 
 uint32_t* picture_row(int y) {
@@ -130,7 +127,7 @@ void page_attitude_fill_sky_ground(int32_t x_top, int32_t x_bottom, bool flipped
 
 void page_attitude_draw_ladder_label(float mx, float my, float dx, float dy, float roll, float value) {
     const LabelPicture& label = label_picture(static_cast<int32_t>(std::fabs(value)));
-    std::memcpy(SCRATCH_IMAGE, label.pixels, sizeof SCRATCH_IMAGE);
+    copy_pixels(SCRATCH_IMAGE, label.pixels, SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE);
 
     const float ex = std::cos(roll), ey = std::sin(roll);
     // Turned back by the roll, the baseline lies along the rung with the top towards higher pitch.
