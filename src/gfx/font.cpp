@@ -1,6 +1,7 @@
 #include "gfx/font.h"
 
 #include <algorithm>
+#include <array>
 
 #include "gfx/gfx.h"
 
@@ -15,9 +16,59 @@ struct CoverageWeights {
 };
 constexpr CoverageWeights COVERAGE;
 
+// gfx_blend_color of a pixel toward one colour with the weight of an intensity 1..15, with the
+// colour's share of each weight worked out once: the same operations, in the same order, on the same
+// values, so bit for bit the same result.
+struct BlendTowards {
+#if defined(__SSE2__)
+    __m128 keep[16], take[16];
+    explicit BlendTowards(uint32_t color) {
+        const __m128i zero = _mm_setzero_si128();
+        __m128 c = _mm_cvtepi32_ps(
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(color)), zero), zero));
+        for (int n = 1; n < 16; ++n) {
+            keep[n] = _mm_set1_ps(1.0f - COVERAGE.w[n]);
+            take[n] = _mm_mul_ps(c, _mm_set1_ps(COVERAGE.w[n]));
+        }
+    }
+    uint32_t blend(uint32_t pixel, int n) const {
+        const __m128i zero = _mm_setzero_si128();
+        __m128i p =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
+        __m128i t = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(p), keep[n]), take[n]));
+        t = _mm_packs_epi32(t, t);
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(t, t)));
+    }
+#else
+    uint32_t color;
+    explicit BlendTowards(uint32_t c) : color(c) {}
+    uint32_t blend(uint32_t pixel, int n) const {
+        return gfx_blend_color(pixel, color, COVERAGE.w[n]);
+    }
+#endif
+};
+
 } // namespace
 
 int font_glyph_index(const Font& font, char ch) {
+    // The table's fonts look their characters up in a map made on first use; others search.
+    int table_index = 0;
+    while (table_index < FONT_COUNT && &font != &FONT_TABLE[table_index]) ++table_index;
+    if (table_index < FONT_COUNT) {
+        static const auto maps = [] {
+            std::array<std::array<int16_t, 256>, FONT_COUNT> m{};
+            for (int f = 0; f < FONT_COUNT; ++f) {
+                m[f].fill(-1);
+                // The first occurrence wins, as in the search.
+                for (int i = 0; FONT_TABLE[f].charset[i] != '\0'; ++i) {
+                    int16_t& slot = m[f][static_cast<uint8_t>(FONT_TABLE[f].charset[i])];
+                    if (slot < 0) slot = static_cast<int16_t>(i);
+                }
+            }
+            return m;
+        }();
+        return maps[table_index][static_cast<uint8_t>(ch)];
+    }
     for (int i = 0; font.charset[i] != '\0'; ++i)
         if (font.charset[i] == ch) return i;
     return -1;
@@ -33,6 +84,7 @@ int32_t font_draw_glyph_of(const Font& font, uint32_t* pixels, int w, int h, int
     int i = font_glyph_index(font, ch);
     if (i < 0) return MISSING_GLYPH_ADVANCE;
     const int32_t start = font.starts[i], end = font.starts[i + 1];
+    const BlendTowards toward(color);
     const int32_t height = font.height, row_bytes = font.atlas_width / 2;
     // Stored row r lands on row y + height - r. Clipping the ranges once touches exactly the pixels
     // inside the array, as a test per pixel would. 64-bit sums keep far-off pens from overflowing.
@@ -44,10 +96,20 @@ int32_t font_draw_glyph_of(const Font& font, uint32_t* pixels, int w, int h, int
         const uint8_t* src = font.atlas + r * row_bytes;
         const int64_t row = static_cast<int64_t>(y) + height - r;
         const int64_t base = (h - 1 - row) * w + x - start; // index of atlas column 0 on this row
-        for (int64_t c = col0; c < col1; ++c) {
+        // Two pixels a byte, the even column in the high nibble; most bytes are empty.
+        int64_t c = col0;
+        if ((c & 1) != 0 && c < col1) {
+            if (const int n = src[c >> 1] & 0x0F) pixels[base + c] = toward.blend(pixels[base + c], n);
+            ++c;
+        }
+        for (; c + 1 < col1; c += 2) {
             const uint8_t byte = src[c >> 1];
-            const int n = (c & 1) ? (byte & 0x0F) : (byte >> 4);
-            if (n != 0) pixels[base + c] = gfx_blend_color(pixels[base + c], color, COVERAGE.w[n]);
+            if (byte == 0) continue;
+            if (const int n = byte >> 4) pixels[base + c] = toward.blend(pixels[base + c], n);
+            if (const int n = byte & 0x0F) pixels[base + c + 1] = toward.blend(pixels[base + c + 1], n);
+        }
+        if (c < col1) {
+            if (const int n = src[c >> 1] >> 4) pixels[base + c] = toward.blend(pixels[base + c], n);
         }
     }
     return end - start;
