@@ -3,6 +3,10 @@
 
 #include "gfx/gfx.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Integer parts beyond this are clamped: such indexes are out of every array, and the clamp keeps the
@@ -107,20 +111,56 @@ namespace {
 // One cross-section: the core pixel (P, M) on the major and minor axes and its two neighbours across
 // the line. They lie one step apart in memory along the minor axis: a column for a steep line, a row
 // otherwise.
+// gfx_blend_color toward one colour, with the colour's channels converted once: the same operations on
+// the same values, so the same result.
+struct TowardColor {
+    uint32_t color;
+#if defined(__SSE2__)
+    __m128 channels;
+    explicit TowardColor(uint32_t c) : color(c) {
+        const __m128i zero = _mm_setzero_si128();
+        channels = _mm_cvtepi32_ps(
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(c)), zero), zero));
+    }
+    uint32_t blend(uint32_t pixel, float weight) const {
+        const __m128i zero = _mm_setzero_si128();
+        __m128i p =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(pixel)), zero), zero);
+        __m128i t = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(_mm_cvtepi32_ps(p), _mm_set1_ps(1.0f - weight)),
+                                                _mm_mul_ps(channels, _mm_set1_ps(weight))));
+        t = _mm_packs_epi32(t, t);
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(t, t)));
+    }
+#else
+    explicit TowardColor(uint32_t c) : color(c) {}
+    uint32_t blend(uint32_t pixel, float weight) const {
+        return gfx_blend_color(pixel, color, weight);
+    }
+#endif
+};
+
 template <bool STEEP> struct SectionPainter {
     uint32_t* pixels;
     int w, h;
-    uint32_t color;
+    TowardColor toward;
     void operator()(int P, int M, float below, float core, float above, bool solid) const {
         const int major_limit = STEEP ? h : w, minor_limit = STEEP ? w : h;
         if (P < 0 || P >= major_limit) return;
         // From minor M to M + 1: the next column of a row, or the row above in a bottom-up array.
         uint32_t* base = STEEP ? pixels + gfx_index(0, P, w, h) : pixels + gfx_index(P, 0, w, h);
-        const int stride = STEEP ? 1 : -w;
+        const ptrdiff_t stride = STEEP ? 1 : -w;
+        if (M >= 1 && M + 1 < minor_limit) {
+            // The whole cross-section is inside: the common case.
+            uint32_t* p = base + M * stride;
+            p[-stride] = toward.blend(p[-stride], below);
+            *p = solid ? toward.color : toward.blend(*p, core);
+            p[stride] = toward.blend(p[stride], above);
+            return;
+        }
         auto put = [&](int minor, float weight, bool solid_pixel) {
             if (minor < 0 || minor >= minor_limit) return;
-            uint32_t& p = base[static_cast<ptrdiff_t>(minor) * stride];
-            p = solid_pixel ? color : gfx_blend_color(p, color, weight);
+            uint32_t& p = base[minor * stride];
+            p = solid_pixel ? toward.color : toward.blend(p, weight);
         };
         // M is clamped far from any array, so M - 1 and M + 1 cannot overflow.
         put(M - 1, below, false);
@@ -135,9 +175,9 @@ void gfx_draw_line(uint32_t* pixels, int w, int h, float x0, float y0, float x1,
     bool steep = std::fabs(y1 - y0) > std::fabs(x1 - x0);
     bool unused = false;
     if (steep)
-        line_walk(w, h, x0, y0, x1, y1, unused, SectionPainter<true>{pixels, w, h, color});
+        line_walk(w, h, x0, y0, x1, y1, unused, SectionPainter<true>{pixels, w, h, TowardColor(color)});
     else
-        line_walk(w, h, x0, y0, x1, y1, unused, SectionPainter<false>{pixels, w, h, color});
+        line_walk(w, h, x0, y0, x1, y1, unused, SectionPainter<false>{pixels, w, h, TowardColor(color)});
 }
 
 int gfx_line_cross_sections(int w, int h, float x0, float y0, float x1, float y1) {
