@@ -126,8 +126,8 @@ void page_attitude_fill_sky_ground(int32_t x_top, int32_t x_bottom, bool flipped
 }
 
 void page_attitude_draw_ladder_label(float mx, float my, float dx, float dy, float roll, float value) {
+    // The kept picture is what the scratch picture would hold: it is drawn from directly.
     const LabelPicture& label = label_picture(static_cast<int32_t>(std::fabs(value)));
-    copy_pixels(SCRATCH_IMAGE, label.pixels, SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE);
 
     const float ex = std::cos(roll), ey = std::sin(roll);
     // Turned back by the roll, the baseline lies along the rung with the top towards higher pitch.
@@ -140,9 +140,9 @@ void page_attitude_draw_ladder_label(float mx, float my, float dx, float dy, flo
                 left_y = my - (reach + width) * ey + 0.25f * dy;
     // Only the digits' own pixels carry light; the draw skips what lies wholly outside them.
     const InkBox& ink = label.ink;
-    gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE,
+    gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, label.pixels, SCRATCH_IMAGE_SIZE,
                                    SCRATCH_IMAGE_SIZE, right_x, right_y, &turn, &ink);
-    gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, SCRATCH_IMAGE, SCRATCH_IMAGE_SIZE,
+    gfx_draw_image_transformed_ink(attitude_image, SIZE, SIZE, label.pixels, SCRATCH_IMAGE_SIZE,
                                    SCRATCH_IMAGE_SIZE, left_x, left_y, &turn, &ink);
 }
 
