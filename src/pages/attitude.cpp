@@ -109,6 +109,28 @@ LabelPicture& label_picture(int32_t number) {
     return label;
 }
 
+// The horizon picture depends on pitch and roll alone. While they hold still (no demo mode) the picture
+// of the second such frame is kept and copied in on the frames after it; a demo mode changes them on every
+// frame and never pays for the copy.
+void draw_horizon_or_keep(float pitch, float roll) {
+    static uint32_t kept[SIZE * SIZE];
+    static uint32_t kept_pitch, kept_roll, last_pitch, last_roll;
+    static bool kept_valid = false, last_known = false;
+    uint32_t p, r;
+    std::memcpy(&p, &pitch, sizeof p);
+    std::memcpy(&r, &roll, sizeof r);
+    if (kept_valid && p == kept_pitch && r == kept_roll) {
+        copy_pixels(attitude_image, kept, SIZE * SIZE);
+        return;
+    }
+    page_attitude_draw_horizon(pitch, roll);
+    if (last_known && p == last_pitch && r == last_roll) {
+        copy_pixels(kept, attitude_image, SIZE * SIZE);
+        kept_pitch = p, kept_roll = r, kept_valid = true;
+    }
+    last_pitch = p, last_roll = r, last_known = true;
+}
+
 } // namespace
 
 void page_attitude_fill_sky_ground(int32_t x_top, int32_t x_bottom, bool flipped) {
@@ -225,7 +247,7 @@ void page_attitude_draw(uint32_t* frame) {
         pitch = (pt + live_pitch_deg) * DEG_TO_RAD;
         roll = -rt * DEG_TO_RAD;
     }
-    page_attitude_draw_horizon(pitch, roll);
+    draw_horizon_or_keep(pitch, roll);
 
     for (int y = 0; y < PICTURE_ROWS; ++y)
         copy_pixels(frame + gfx_index(0, y, FRAME_WIDTH, FRAME_HEIGHT),

@@ -307,3 +307,15 @@ TEST_F(Attitude, DemoOneRollsAndPitchesWithTheOscillators) {
     draw_none(0, 30);
     EXPECT_EQ(picture(), horizon(0.0f, -3.0f * DEG));
 }
+
+TEST_F(Attitude, SteadyAttitudeRebuildsThePictureEveryFrame) {
+    // Frame after frame at the same trims, whatever was left in the picture in between.
+    const std::vector<uint32_t> want = horizon(10.0f * DEG, -2.0f * DEG);
+    for (int frame_no = 0; frame_no < 4; ++frame_no) {
+        clear_picture();
+        draw_none(100, 20);
+        ASSERT_EQ(picture(), want) << frame_no;
+    }
+    draw_none(100, 30);
+    EXPECT_EQ(picture(), horizon(10.0f * DEG, -3.0f * DEG));
+}
