@@ -31,8 +31,11 @@ inline float fraction(float v, int index) {
     return v - whole;
 }
 
-// Walks the line's cross-sections in order: the start cap, the body, the end cap. For each it calls
-// section(P, M, w_below, w_core, w_above, core_solid), P the major index and M the minor index of the core.
+// Walks the line's cross-sections in order: the start cap, the body, the end cap. For each cap it calls
+// section(P, M, w_below, w_core, w_above, core_solid), P the major index and M the minor index of the core;
+// for the body section.body(P_begin, P_end, m, g), which takes the sections P_begin..P_end - 1 (all
+// within the major limit), each after m += g, as section(P, M, 1 - f, 1, f, true) with M and f the whole
+// and fractional parts of m.
 template <typename Section>
 void line_walk(int w, int h, float x0, float y0, float x1, float y1, bool& steep, Section&& section) {
     float dx = x1 - x0, dy = y1 - y0;
@@ -88,13 +91,17 @@ void line_walk(int w, int h, float x0, float y0, float x1, float y1, bool& steep
     float f = fraction(m, M);
     section(A, M, (1.0f - f) * (1.0f - fa), 1.0f - fa, f * (1.0f - fa), false);
 
+    // The body: P from A + 1 while P <= a1, ending the walk at the major limit. P >= 0 here, as the pulled-in
+    // start is at least -1.
     int P = A + 1;
-    for (; static_cast<float>(P) <= a1; ++P) {
-        if (P >= major_limit) return;
-        m += g;
-        M = floor_index(m);
-        f = fraction(m, M);
-        section(P, M, 1.0f - f, 1.0f, f, true);
+    const int after_body = floor_index(a1) + 1;
+    if (P < after_body) {
+        const int end = std::min(after_body, major_limit);
+        if (P < end) {
+            section.body(P, end, m, g);
+            P = end;
+        }
+        if (P < after_body) return;
     }
     if (P >= major_limit) return;
     m += g;
@@ -167,6 +174,35 @@ template <bool STEEP> struct SectionPainter {
         put(M, core, solid);
         put(M + 1, above, false);
     }
+    void body(int P, int end, float& m, float g) const {
+        // While m stays well inside the clamp its floor is the rounded-down conversion.
+        if (!(std::fabs(m) + std::fabs(g) * static_cast<float>(end - P + 1) < 1048576.0f)) {
+            for (; P < end; ++P) {
+                m += g;
+                const int M = floor_index(m);
+                const float f = fraction(m, M);
+                (*this)(P, M, 1.0f - f, 1.0f, f, true);
+            }
+            return;
+        }
+        const int minor_limit = STEEP ? w : h;
+        const ptrdiff_t stride = STEEP ? 1 : -w, step = STEEP ? -w : 1;
+        uint32_t* base = STEEP ? pixels + gfx_index(0, P, w, h) : pixels + gfx_index(P, 0, w, h);
+        for (; P < end; ++P, base += step) {
+            m += g;
+            int M = static_cast<int>(m);
+            M -= m < static_cast<float>(M);
+            const float f = m - static_cast<float>(M);
+            if (M >= 1 && M + 1 < minor_limit) {
+                uint32_t* p = base + M * stride;
+                p[-stride] = toward.blend(p[-stride], 1.0f - f);
+                *p = toward.color;
+                p[stride] = toward.blend(p[stride], f);
+            } else {
+                (*this)(P, M, 1.0f - f, 1.0f, f, true);
+            }
+        }
+    }
 };
 
 } // namespace
@@ -183,6 +219,14 @@ void gfx_draw_line(uint32_t* pixels, int w, int h, float x0, float y0, float x1,
 int gfx_line_cross_sections(int w, int h, float x0, float y0, float x1, float y1) {
     bool steep = false;
     int count = 0;
-    line_walk(w, h, x0, y0, x1, y1, steep, [&](int, int, float, float, float, bool) { ++count; });
+    struct Counter {
+        int* count;
+        void operator()(int, int, float, float, float, bool) const { ++*count; }
+        void body(int P, int end, float& m, float g) const {
+            *count += end - P;
+            for (; P < end; ++P) m += g;
+        }
+    };
+    line_walk(w, h, x0, y0, x1, y1, steep, Counter{&count});
     return count;
 }
