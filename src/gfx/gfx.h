@@ -101,6 +101,9 @@ struct InkBox {
 void gfx_draw_image_transformed_ink(uint32_t* pixels, int w, int h, const uint32_t* image, int image_width,
                                     int image_height, float cx, float cy, const ImageTransform* transform,
                                     const InkBox* ink);
+// Whether the transformed draw may use instructions beyond the baseline where the processor has them
+// (the default); the pictures are the same either way, which tests check by turning it off.
+void gfx_allow_wide_vectors(bool allow);
 // The smallest box holding every non-zero pixel of the picture within the given one.
 InkBox gfx_find_ink(const uint32_t* image, int w, int h, InkBox within);
 

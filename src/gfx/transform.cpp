@@ -201,9 +201,11 @@ __attribute__((target("avx2"))) void mix_run_avx2(const RowScan& s, uint32_t* ro
     }
 }
 
-bool has_avx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
+bool wide_vectors_allowed = true;
+
+bool use_avx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has && wide_vectors_allowed;
 }
 #endif
 #endif
@@ -222,7 +224,7 @@ template <bool INSIDE> void draw_row(const RowScan& s, uint32_t* row, int x_begi
     while (x_end > x_begin && !on_ink(x_end - 1)) --x_end;
 #if defined(__SSE2__)
 #if ZT30_AVX2_RUNS
-    if (has_avx2()) return mix_run_avx2<INSIDE>(s, row, x_begin, x_end);
+    if (use_avx2()) return mix_run_avx2<INSIDE>(s, row, x_begin, x_end);
 #endif
     mix_run<INSIDE>(s, row, x_begin, x_end);
 #else
@@ -340,4 +342,12 @@ InkBox gfx_find_ink(const uint32_t* image, int w, int h, InkBox within) {
         }
     }
     return box;
+}
+
+void gfx_allow_wide_vectors(bool allow) {
+#if ZT30_AVX2_RUNS
+    wide_vectors_allowed = allow;
+#else
+    (void)allow;
+#endif
 }
