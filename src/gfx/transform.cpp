@@ -285,16 +285,39 @@ void draw_transformed(uint32_t* pixels, int w, int h, const uint32_t* image, int
             }
         narrow_span(-static_cast<double>(cy), 1.0, 1.0, lo, hi, 0.0, y_begin, y_end);
     }
-    const double inverse_uu = 1.0 / duu, inverse_vu = 1.0 / dvu;
+    // Along row y the bounds on u and v are met at x = a + b * y: one line per bound, in exact arithmetic
+    // with dy = y - cy (the rounding of dy in single precision is far below the margin).
+    struct Bound {
+        double a, b;
+    };
+    auto bound = [&](double limit, double along, double across) {
+        return Bound{(limit + cy * across + cx * along) / along, -across / along};
+    };
+    const bool steep_u = std::fabs(duu) >= 1e-9, steep_v = std::fabs(dvu) >= 1e-9;
+    const Bound u_low = bound(u_lo - margin, duu, duv), u_high = bound(u_hi + margin, duu, duv);
+    const Bound v_low = bound(v_lo - margin, dvu, dvv), v_high = bound(v_hi + margin, dvu, dvv);
     const bool inside = box.x1 < image_width && box.y1 < image_height;
 
     for (int y = y_begin; y < y_end; ++y) {
         float dy = static_cast<float>(y) - cy;
         int x_begin = x_first, x_end = x_last;
         if (narrow) {
-            // u and v along the row: base + slope * x in exact arithmetic.
-            narrow_span(dy * duv - cx * duu, duu, inverse_uu, u_lo, u_hi, margin, x_begin, x_end);
-            narrow_span(dy * dvv - cx * dvu, dvu, inverse_vu, v_lo, v_hi, margin, x_begin, x_end);
+            const double yd = y;
+            auto clip = [&](bool steep, const Bound& low, const Bound& high, double lo, double hi,
+                            double base) {
+                if (x_begin >= x_end) return;
+                if (!steep) {
+                    // u (or v) is the same all along the row.
+                    if (base < lo - margin || base > hi + margin) x_end = x_begin;
+                    return;
+                }
+                double a = low.a + low.b * yd, b = high.a + high.b * yd;
+                if (a > b) std::swap(a, b);
+                x_begin = ceil_within(a, x_begin, x_end);
+                x_end = std::max(x_begin, floor_within(b, x_begin - 1, x_end - 1) + 1);
+            };
+            clip(steep_u, u_low, u_high, u_lo, u_hi, dy * duv - cx * duu);
+            clip(steep_v, v_low, v_high, v_lo, v_hi, dy * dvv - cx * dvu);
         }
         const RowScan scan{image,   image_width, image_height, cx,   uu,   vu,
                            dy * uv, dy * vv,     u_lo,         v_lo, u_hi, v_hi};
