@@ -37,7 +37,7 @@ constexpr uint32_t STRIP_COLOR = 0xFF000000;
 constexpr float LABEL_SCALE = 1.05f;
 constexpr int LABEL_FONT = 1;
 
-// Columns and rows of the frame the picture covers.
+// Frame rows the picture covers; the strip below it holds the soft keys.
 constexpr int PICTURE_ROWS = SIZE;
 
 struct Block {
