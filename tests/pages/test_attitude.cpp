@@ -108,17 +108,6 @@ TEST_F(Attitude, PitchTrimMovesTheHorizonDown) {
     EXPECT_EQ(pic(139, 104), COLOR_WHITE);
 }
 
-TEST_F(Attitude, TrimsAreLimited) {
-    draw_none(270, 50);
-    std::vector<uint32_t> limited = picture();
-    draw_none(400, 90);
-    EXPECT_EQ(picture(), limited);
-    draw_none(-270, -50);
-    limited = picture();
-    draw_none(-1000, -51);
-    EXPECT_EQ(picture(), limited);
-}
-
 TEST_F(Attitude, SteepPitchTrimShowsFourNumberedRungs) {
     // +27 degrees puts the horizon centre near row 162: all sky, the 10..40 degree rungs in view.
     draw_none(270, 0);
@@ -294,7 +283,7 @@ TEST_F(Attitude, FrameShowsTheMiddleOfThePictureUnderTheInset) {
     EXPECT_EQ(at(121, 22), SKY);
 }
 
-TEST_F(Attitude, DemoOneRollsAndPitchesWithTheOscillators) {
+TEST_F(Attitude, AttitudeComesFromTheOscillatorsOrTheLimitedTrims) {
     // DEMO 1 ignores the trims: roll and pitch come from the oscillators in degrees.
     device_settings.pitch_trim = 200;
     device_settings.roll_trim = 30;
@@ -303,9 +292,14 @@ TEST_F(Attitude, DemoOneRollsAndPitchesWithTheOscillators) {
     page_attitude_draw(frame.pixels);
     std::vector<uint32_t> demo = picture();
     EXPECT_EQ(demo, horizon(8.0f * 6.2831855f / 360.0f, 4.0f * 6.2831855f / 360.0f));
-    // NONE: a positive roll trim banks the horizon the other way.
+    // NONE: a positive roll trim banks the horizon the other way; trims beyond +-27 and +-5 degrees
+    // are limited.
     draw_none(0, 30);
     EXPECT_EQ(picture(), horizon(0.0f, -3.0f * DEG));
+    draw_none(400, -90);
+    EXPECT_EQ(picture(), horizon(27.0f * DEG, 5.0f * DEG));
+    draw_none(-1000, 51);
+    EXPECT_EQ(picture(), horizon(-27.0f * DEG, -5.0f * DEG));
 }
 
 TEST_F(Attitude, SteadyAttitudeRebuildsThePictureEveryFrame) {
