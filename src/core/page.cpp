@@ -7,6 +7,7 @@
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
 #include "pages/aoa.h"
+#include "pages/attitude.h"
 #include "pages/clock.h"
 #include "pages/g_meter.h"
 #include "pages/run_time.h"
@@ -28,12 +29,6 @@ namespace {
 
 constexpr uint32_t ALERT_GREY = 0xFFC0C0C0;
 constexpr uint32_t BLACK_TEXT = 0xFF000000;
-
-// A page whose screen is not built yet: its background and the soft keys.
-void draw_unbuilt_page(uint32_t* frame) {
-    gfx_fill_rect(frame, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, setup_background_color());
-    page_draw_softkeys(frame);
-}
 
 void draw_screen(uint32_t* frame) {
     switch (current_page) {
@@ -59,7 +54,7 @@ void draw_screen(uint32_t* frame) {
         page_g_meter_draw(frame);
         break;
     case PAGE_ATTITUDE:
-        draw_unbuilt_page(frame);
+        page_attitude_draw(frame);
         break;
     case PAGE_SETUP:
         setup_draw_screen(frame);

@@ -1,6 +1,7 @@
 #include "pages/aoa_bar.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/flight.h"
 #include "gfx/colors.h"
@@ -70,9 +71,16 @@ void page_draw_aoa_bar(uint32_t* frame, int32_t x, int32_t y, int32_t w, bool ti
 }
 
 void page_draw_slip_indicator(uint32_t* frame, float slip, int32_t dy) {
+    // The ball picture is the same on every call: drawn once, then copied into the scratch picture.
+    static uint32_t ball_picture[BALL_IMAGE_SIZE * BALL_IMAGE_SIZE];
+    static bool ball_drawn = false;
+    if (!ball_drawn) {
+        gfx_draw_mask(ball_picture, BALL_IMAGE_SIZE, BALL_IMAGE_SIZE, MASK_BALL.data, 20, 20, 0, 0,
+                      BALL_COLOR);
+        ball_drawn = true;
+    }
     uint32_t* ball = SCRATCH_IMAGE;
-    std::fill(ball, ball + BALL_IMAGE_SIZE * BALL_IMAGE_SIZE, 0x00000000u);
-    gfx_draw_mask(ball, BALL_IMAGE_SIZE, BALL_IMAGE_SIZE, MASK_BALL.data, 20, 20, 0, 0, BALL_COLOR);
+    std::copy(std::begin(ball_picture), std::end(ball_picture), ball);
 
     gfx_fill_rect(frame, 15, 111 + dy, 113, 130 + dy, COLOR_BLACK);
 

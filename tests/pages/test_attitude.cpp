@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "core/buttons.h"
+#include "core/flight.h"
+#include "core/page.h"
+#include "gfx/font.h"
+#include "gfx/gfx.h"
+#include "host/host.h"
+#include "pages/attitude.h"
+#include "setup/settings.h"
+
+namespace {
+
+constexpr int N = ATTITUDE_IMAGE_SIZE;
+constexpr float PI_F = 3.1415927f;
+constexpr float DEG = 0.017453292f;
+constexpr uint32_t SKY = SKY_COLOR, GROUND = GROUND_COLOR;
+
+uint32_t pic(int x, int y) {
+    return attitude_image[gfx_index(x, y, N, N)];
+}
+
+std::vector<uint32_t> picture() {
+    return {attitude_image, attitude_image + N * N};
+}
+
+std::vector<uint32_t> horizon(float pitch, float roll) {
+    page_attitude_draw_horizon(pitch, roll);
+    return picture();
+}
+
+void clear_picture() {
+    std::fill(attitude_image, attitude_image + N * N, 0u);
+}
+
+// Columns the ladder and its numbers never reach while the horizon centre stays in the middle.
+constexpr int CLEAR_COLUMNS[] = {0, 8, 15, 125, 132, 139};
+
+class Attitude : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host_reset_all();
+        host_start();
+        current_page = PAGE_ATTITUDE;
+    }
+    FrameBuffer frame{};
+    uint32_t at(int x, int y) const { return frame.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]; }
+    void draw_none(int32_t pitch_trim, int32_t roll_trim) {
+        device_settings.demo_mode = DEMO_NONE;
+        device_settings.pitch_trim = pitch_trim;
+        device_settings.roll_trim = roll_trim;
+        page_attitude_draw(frame.pixels);
+    }
+};
+
+} // namespace
+
+TEST_F(Attitude, FillSplitsEachRowAtTheRunningBoundary) {
+    // The boundaries of a level horizon (roll 0.001) meet row 70 at column 69 after 70 steps of
+    // (X1 - X0) / 140 added up row by row; those of +10 degrees of pitch pass between rows 104 and 105.
+    struct Case {
+        int32_t x_top, x_bottom;
+        bool flipped;
+        int row, split; // columns 0..split-1 take the left colour
+    } cases[] = {
+        {-69929, 70069, false, 69, 0},   {-69929, 70069, false, 70, 69},
+        {-69929, 70069, false, 71, 140}, {-69929, 70069, true, 70, 69},
+        {0, 140, false, 0, 0},           {0, 140, false, 50, 50},
+        {-104138, 35861, false, 104, 0}, {-104138, 35861, false, 105, 140},
+        {0, 140, false, 139, 139},       {200, 300, false, 20, 140},
+        {-300, -200, true, 20, 0},       {140, 140, false, 10, 140},
+        {139, 139, true, 10, 139},
+    };
+    for (const Case& c : cases) {
+        clear_picture();
+        page_attitude_fill_sky_ground(c.x_top, c.x_bottom, c.flipped);
+        uint32_t left = c.flipped ? SKY : GROUND, right = c.flipped ? GROUND : SKY;
+        for (int x = 0; x < N; ++x)
+            ASSERT_EQ(pic(x, c.row), x < c.split ? left : right)
+                << c.x_top << ".." << c.x_bottom << (c.flipped ? " flipped" : "") << " row " << c.row << " x "
+                << x;
+    }
+}
+
+TEST_F(Attitude, PitchTrimMovesTheHorizonDown) {
+    // Pitch trim in tenths of a degree: the horizon's row at the picture edges, 3.42 rows a degree.
+    struct Case {
+        int32_t trim;
+        int last_sky, first_ground;
+    } cases[] = {{0, 67, 73}, {100, 102, 108}, {-100, 33, 39}, {270, 139, N}, {-270, -1, 0}};
+    for (const Case& c : cases) {
+        draw_none(c.trim, 0);
+        for (int x : CLEAR_COLUMNS) {
+            for (int y = 0; y <= c.last_sky; ++y)
+                ASSERT_EQ(pic(x, y), SKY) << c.trim << " at " << x << "," << y;
+            for (int y = c.first_ground; y < N; ++y)
+                ASSERT_EQ(pic(x, y), GROUND) << c.trim << " at " << x << "," << y;
+        }
+    }
+    // The white line runs between them.
+    draw_none(100, 0);
+    EXPECT_EQ(pic(0, 104), COLOR_WHITE);
+    EXPECT_EQ(pic(139, 104), COLOR_WHITE);
+}
+
+TEST_F(Attitude, SteepPitchTrimShowsFourNumberedRungs) {
+    // +27 degrees puts the horizon centre near row 162: all sky, the 10..40 degree rungs in view.
+    draw_none(270, 0);
+    for (int row : {128, 94, 60, 25}) {
+        int white = 0;
+        for (int y = row - 1; y <= row + 1; ++y) white += pic(70, y) == COLOR_WHITE;
+        EXPECT_GE(white, 1) << "rung near row " << row;
+        // Its numbers beyond both ends: light added to the sky right of x = 94 and left of x = 46.
+        int lit_right = 0, lit_left = 0;
+        for (int y = row - 9; y <= row + 12 && y < N; ++y)
+            for (int x = 0; x < N; ++x) {
+                if (pic(x, y) == SKY || pic(x, y) == COLOR_WHITE) continue;
+                if (x >= 93) ++lit_right;
+                if (x <= 46) ++lit_left;
+            }
+        EXPECT_GT(lit_right, 20) << row;
+        EXPECT_GT(lit_left, 20) << row;
+    }
+    for (int x : CLEAR_COLUMNS)
+        for (int y = 0; y < N; ++y) ASSERT_EQ(pic(x, y), SKY);
+}
+
+TEST_F(Attitude, RollGuardKeepsClearOfLevelAndInverted) {
+    // Each roll draws exactly as the angle the guard turns it into.
+    struct Case {
+        float roll, as;
+    } cases[] = {
+        {0.0f, 0.001f},       {-0.0f, 0.001f},     {0.0005f, 0.001f},     {6.2825f, 0.001f},
+        {-0.0004f, 0.001f},   {PI_F, 3.1405928f},  {3.1420f, 3.1405928f}, {3.1406f, 3.1405928f},
+        {6.2831855f, 0.001f}, {-PI_F, 3.1405928f}, {3.1405f, 3.1405f},
+    };
+    for (const Case& c : cases) EXPECT_EQ(horizon(0.0f, c.roll), horizon(0.0f, c.as)) << c.roll;
+
+    // Level: sky above; inverted: ground above, sky below.
+    page_attitude_draw_horizon(0.0f, 0.0f);
+    EXPECT_EQ(pic(0, 10), SKY);
+    EXPECT_EQ(pic(139, 130), GROUND);
+    page_attitude_draw_horizon(0.0f, PI_F);
+    EXPECT_EQ(pic(0, 10), GROUND);
+    EXPECT_EQ(pic(139, 130), SKY);
+}
+
+TEST_F(Attitude, BankedHorizonSwapsColoursPastHalfATurn) {
+    // Past half a turn of roll the fill is flipped, so ground stays on the aircraft's top side.
+    struct Case {
+        float roll_deg;
+        uint32_t top_left, bottom_right;
+    } cases[] = {
+        {10, SKY, GROUND}, {-10, SKY, GROUND}, {170, GROUND, SKY}, {190, GROUND, SKY}, {350, SKY, GROUND}};
+    for (const Case& c : cases) {
+        page_attitude_draw_horizon(0.0f, c.roll_deg * DEG);
+        EXPECT_EQ(pic(2, 2), c.top_left) << c.roll_deg;
+        EXPECT_EQ(pic(137, 137), c.bottom_right) << c.roll_deg;
+        // The boundary crosses the left edge 70 - 70 tan(roll) rows down.
+        int edge = static_cast<int>(70.0 - 70.0 * std::tan(c.roll_deg * 3.14159265 / 180.0));
+        EXPECT_EQ(pic(0, edge - 4), c.top_left) << c.roll_deg;
+        EXPECT_EQ(pic(0, edge + 4), c.bottom_right) << c.roll_deg;
+    }
+}
+
+TEST_F(Attitude, PitchBeyondTheVerticalIsSeenFromTheBack) {
+    // Past +-90 degrees: pitch mirrored about the vertical, roll half a turn on, on both sides alike.
+    const float roll = 0.3f;
+    EXPECT_EQ(horizon(PI_F - 1.0f, roll), horizon(1.0f, roll + PI_F));
+    EXPECT_EQ(horizon(-(PI_F - 1.0f), roll), horizon(-1.0f, roll + PI_F));
+    // On the back just past the vertical: looking up into the sky, or down at the ground.
+    for (float pitch : {100.0f, -100.0f}) {
+        page_attitude_draw_horizon(pitch * DEG, 0.0f);
+        uint32_t want = pitch > 0 ? SKY : GROUND;
+        for (int x : CLEAR_COLUMNS) EXPECT_EQ(pic(x, 0), want) << pitch;
+        for (int x : CLEAR_COLUMNS) EXPECT_EQ(pic(x, N - 1), want) << pitch;
+    }
+}
+
+TEST_F(Attitude, RungsBeyondAnEdgeDrawNothingNumbersIncluded) {
+    // Level ladder passes with numbers; each case puts one rung just outside or just inside an edge,
+    // and looks at a band along that edge which only that rung or its numbers can reach.
+    const float step = LADDER_PIXELS_PER_10_DEG;
+    struct Case {
+        const char* edge;
+        float cx, cy;
+        int x0, y0, x1, y1; // band, inclusive
+        bool drawn;
+    } cases[] = {
+        {"left out", -20.5f, 70.0f, 0, 0, N - 1, N - 1, false},
+        {"left in", -19.5f, 70.0f, 0, 0, 0, N - 1, true},
+        {"right out", 160.5f, 70.0f, 0, 0, N - 1, N - 1, false},
+        {"right in", 159.5f, 70.0f, 100, 0, N - 1, N - 1, true},
+        {"top out", 70.0f, -0.5f - step, 0, 0, N - 1, 8, false},
+        {"top in", 70.0f, 0.5f - step, 0, 0, N - 1, 0, true},
+        {"bottom out", 70.0f, 140.5f + step, 0, 122, N - 1, N - 1, false},
+        {"bottom in", 70.0f, 139.5f + step, 0, 122, N - 1, N - 1, true},
+    };
+    for (const Case& c : cases) {
+        clear_picture();
+        page_attitude_draw_ladder(c.cx, c.cy, ROLL_GUARD, 20, 0.0f, 1.0f, true);
+        int touched = 0;
+        for (int y = c.y0; y <= c.y1; ++y)
+            for (int x = c.x0; x <= c.x1; ++x) touched += pic(x, y) != 0;
+        if (c.drawn)
+            EXPECT_GT(touched, 0) << c.edge;
+        else
+            EXPECT_EQ(touched, 0) << c.edge;
+    }
+}
+
+TEST_F(Attitude, NumbersStandUprightBeyondBothEndsOfTheRung) {
+    // Every pixel a number lights maps back, through the turn and the 1.05 scale, into the text's box
+    // at one of the two anchors: 0.7 steps out from the rung's midpoint, a quarter step up.
+    const float step = LADDER_PIXELS_PER_10_DEG;
+    const float s = 1.05f * 1.05f;
+    const int32_t width = font_text_width(1, "20");
+    const float box_h = static_cast<float>(FONT_TABLE[1].height + 1);
+    for (float roll_deg : {0.0f, 30.0f, -20.0f, 150.0f}) {
+        const float r = roll_deg * DEG;
+        const float ex = std::cos(r), ey = std::sin(r), dx = std::sin(r) * step, dy = -std::cos(r) * step;
+        const float mx = 70.0f, my = 70.0f;
+        const float anchors[2][2] = {
+            {mx + 0.7f * step * ex + 0.25f * dx, my + 0.7f * step * ey + 0.25f * dy},
+            {mx - (0.7f * step + width) * ex + 0.25f * dx, my - (0.7f * step + width) * ey + 0.25f * dy}};
+        clear_picture();
+        page_attitude_draw_ladder_label(mx, my, dx, dy, r, 20.0f);
+        int lit[2] = {0, 0};
+        for (int y = 0; y < N; ++y)
+            for (int x = 0; x < N; ++x) {
+                if (pic(x, y) == 0) continue;
+                bool placed = false;
+                for (int a = 0; a < 2 && !placed; ++a) {
+                    float px = x - anchors[a][0], py = y - anchors[a][1];
+                    float u = s * (px * ex + py * ey), v = s * (-px * ey + py * ex);
+                    if (u >= -0.01f && u <= width + 0.01f && v >= -0.01f && v <= box_h + 0.01f) {
+                        ++lit[a];
+                        placed = true;
+                    }
+                }
+                ASSERT_TRUE(placed) << roll_deg << ": stray light at " << x << "," << y;
+            }
+        EXPECT_GT(lit[0], 30) << roll_deg;
+        EXPECT_GT(lit[1], 30) << roll_deg;
+    }
+    // A lower rung shows the same digits.
+    clear_picture();
+    page_attitude_draw_ladder_label(70.0f, 70.0f, 0.0f, -step, 0.0f, 20.0f);
+    std::vector<uint32_t> upper = picture();
+    clear_picture();
+    page_attitude_draw_ladder_label(70.0f, 70.0f, 0.0f, -step, 0.0f, -20.0f);
+    EXPECT_EQ(picture(), upper);
+}
+
+TEST_F(Attitude, FrameShowsTheMiddleOfThePictureUnderTheInset) {
+    draw_none(0, 0);
+    // Row 100 carries nothing but the picture: columns 6..133 of it.
+    for (int x = 0; x < FRAME_WIDTH; ++x)
+        ASSERT_EQ(at(x, 100), pic(x + ATTITUDE_FIRST_SHOWN_COLUMN, 100)) << x;
+    // The inset: black box behind the ball, the AoA bar's base.
+    EXPECT_EQ(at(20, 120), 0x00000000u);
+    EXPECT_EQ(at(110, 129), 0x00000000u);
+    EXPECT_EQ(at(115, 74), COLOR_CYAN);
+    // Aircraft symbol, bottom strip and its text; no demo label in NONE.
+    for (auto [x, y] : {std::pair{60, 67}, {67, 72}, {24, 68}, {48, 71}, {79, 68}, {103, 71}})
+        EXPECT_EQ(at(x, y), COLOR_YELLOW) << x << "," << y;
+    EXPECT_EQ(at(59, 67), pic(65, 67));
+    EXPECT_EQ(at(40, 158), 0xFF000000u);
+    for (int y = 3; y <= 17; ++y)
+        for (int x = 0; x <= 40; ++x)
+            ASSERT_EQ(at(x, y), pic(x + ATTITUDE_FIRST_SHOWN_COLUMN, y)) << x << "," << y;
+
+    attitude_inset_shown = 0;
+    draw_none(0, 0);
+    EXPECT_EQ(at(20, 120), GROUND);
+    EXPECT_EQ(at(110, 125), GROUND);
+    EXPECT_EQ(at(115, 74), GROUND);
+    EXPECT_EQ(at(121, 22), SKY);
+}
+
+TEST_F(Attitude, AttitudeComesFromTheOscillatorsOrTheLimitedTrims) {
+    // DEMO 1 ignores the trims: roll and pitch come from the oscillators in degrees.
+    device_settings.pitch_trim = 200;
+    device_settings.roll_trim = 30;
+    demo_roll_deg = 4.0f;
+    demo_sweep = 8.0f;
+    page_attitude_draw(frame.pixels);
+    std::vector<uint32_t> demo = picture();
+    EXPECT_EQ(demo, horizon(8.0f * 6.2831855f / 360.0f, 4.0f * 6.2831855f / 360.0f));
+    // NONE: a positive roll trim banks the horizon the other way; trims beyond +-27 and +-5 degrees
+    // are limited.
+    draw_none(0, 30);
+    EXPECT_EQ(picture(), horizon(0.0f, -3.0f * DEG));
+    draw_none(400, -90);
+    EXPECT_EQ(picture(), horizon(27.0f * DEG, 5.0f * DEG));
+    draw_none(-1000, 51);
+    EXPECT_EQ(picture(), horizon(-27.0f * DEG, -5.0f * DEG));
+}
+
+TEST_F(Attitude, SteadyAttitudeRebuildsThePictureEveryFrame) {
+    // Frame after frame at the same trims, whatever was left in the picture in between.
+    const std::vector<uint32_t> want = horizon(10.0f * DEG, -2.0f * DEG);
+    for (int frame_no = 0; frame_no < 4; ++frame_no) {
+        clear_picture();
+        draw_none(100, 20);
+        ASSERT_EQ(picture(), want) << frame_no;
+    }
+    draw_none(100, 30);
+    EXPECT_EQ(picture(), horizon(10.0f * DEG, -3.0f * DEG));
+}
