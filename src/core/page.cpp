@@ -136,6 +136,13 @@ void page_draw_softkeys(uint32_t* frame) {
     }
 }
 
+void page_draw_demo_label(uint32_t* frame) {
+    if (device_settings.demo_mode == DEMO_1)
+        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO1");
+    else if (device_settings.demo_mode == DEMO_2)
+        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO2");
+}
+
 void page_update_alerts() {
     latch_alert(user_timers[0].expired, 1u << 0, timer1_alert, timer1_alert_latch);
     latch_alert(user_timers[1].expired, 1u << 1, timer2_alert, timer2_alert_latch);

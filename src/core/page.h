@@ -39,6 +39,8 @@ void page_draw_frame(uint32_t* frame);
 bool page_draw_splash(uint32_t* frame);
 // Soft-key arrows and the bars counting the enabled pages on each side; every page 1..9 ends with it.
 void page_draw_softkeys(uint32_t* frame);
+// "DEMO1" or "DEMO2" in red at the top left while a demo mode is selected; the flight pages end with it.
+void page_draw_demo_label(uint32_t* frame);
 // The blinking TIMER1 / TIMER2 strip; also works out alert_active.
 void page_draw_alerts(uint32_t* frame);
 // The brightness screen that replaces the page while it is open.

@@ -60,12 +60,6 @@ void limit_mark(uint32_t* frame, int32_t tenths, uint32_t color) {
     for (float dy = -2.0f; dy <= 2.0f; dy += 1.0f) span(frame, static_cast<int>(y + dy), 62, 71, color);
 }
 
-uint32_t bar_segment_color(int i) {
-    if (i <= 6) return COLOR_BRIGHT_GREEN;
-    if (i <= 8) return COLOR_YELLOW;
-    return COLOR_RED;
-}
-
 } // namespace
 
 float page_demo_g() {
@@ -87,10 +81,7 @@ void page_aoa_draw(uint32_t* frame) {
     }
     font_draw_text_centered(frame, 0, 64, 150, COLOR_SECONDARY, "CLR PK");
     page_draw_softkeys(frame);
-    if (device_settings.demo_mode == DEMO_1)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO1");
-    else if (device_settings.demo_mode == DEMO_2)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO2");
+    page_draw_demo_label(frame);
 }
 
 void page_aoa_draw_tape_view(uint32_t* frame, float g, float aoa) {
@@ -149,7 +140,7 @@ void page_aoa_draw_bar_view(uint32_t* frame, float v) {
     for (int i = 1; i <= 10; ++i) {
         int y = 115 - 9 * (i - 1), x0 = 42 - 4 * (i - 1), x1 = 86 + 4 * (i - 1);
         if (i <= lit)
-            gfx_fill_rect(frame, x0, y - 2, x1, y + 6, bar_segment_color(i));
+            gfx_fill_rect(frame, x0, y - 2, x1, y + 6, page_aoa_segment_color(i));
         else
             gfx_fill_rect(frame, x0, y, x1, y + 1, UNLIT_GREY);
     }

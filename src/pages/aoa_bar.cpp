@@ -20,13 +20,13 @@ constexpr uint32_t BALL_COLOR = 0x40404040;
 constexpr float BALL_SCALE = 1.1f;
 constexpr float SLIP_LIMIT = 7.0f;
 
-uint32_t segment_color(int i) {
+} // namespace
+
+uint32_t page_aoa_segment_color(int i) {
     if (i <= 6) return COLOR_BRIGHT_GREEN;
     if (i <= 8) return COLOR_YELLOW;
     return COLOR_RED;
 }
-
-} // namespace
 
 void page_aoa_bar_reset() {
     aoa_filter_state = 0.0f;
@@ -61,7 +61,7 @@ void page_draw_aoa_bar(uint32_t* frame, int32_t x, int32_t y, int32_t w, bool ti
     for (int i = 1; i <= 10; ++i) {
         int b = y - 4 - 5 * (i - 1);
         if (i <= lit) {
-            gfx_fill_rect(frame, x + 1, b - 4, x + w - 1, b, segment_color(i));
+            gfx_fill_rect(frame, x + 1, b - 4, x + w - 1, b, page_aoa_segment_color(i));
         } else {
             // Under 24 pixels wide the corners cross and the fill orders them: the dash then spans
             // x + w - 12 .. x + 11, wider than the bar itself.

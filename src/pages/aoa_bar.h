@@ -17,6 +17,8 @@ float page_aoa_filter_step(float x);
 // (aoa - cruise) / (prestall - cruise) with the limits in degrees; 0 when they are equal. Not limited.
 float page_aoa_normalized(float aoa);
 
+// Colour of segment i (1 at the bottom, 10 at the top) of the ten-segment AoA bars: green, yellow, red.
+uint32_t page_aoa_segment_color(int i);
 // Ten segments from y - 4 upward, width w from column x, under the title "AoA". Steps the filter in a
 // demo mode.
 void page_draw_aoa_bar(uint32_t* frame, int32_t x, int32_t y, int32_t width, bool title_shift);

@@ -264,8 +264,5 @@ void page_attitude_draw(uint32_t* frame) {
 
     for (const Block& b : SYMBOL) gfx_fill_rect(frame, b.x0, b.y0, b.x1 + 1, b.y1 + 1, SYMBOL_COLOR);
 
-    if (settings.demo_mode == DEMO_1)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO1");
-    else if (settings.demo_mode == DEMO_2)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO2");
+    page_draw_demo_label(frame);
 }

@@ -199,10 +199,7 @@ void page_clock_draw(uint32_t* frame) {
     if (clock_view == CLOCK_VIEW_GMT || clock_view == CLOCK_VIEW_LOCAL || clock_view == CLOCK_VIEW_ANALOG)
         font_draw_text_centered(frame, 0, 64, 150, COLOR_SECONDARY, "SET");
     page_draw_softkeys(frame);
-    if (device_settings.demo_mode == DEMO_1)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO1");
-    else if (device_settings.demo_mode == DEMO_2)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO2");
+    page_draw_demo_label(frame);
 }
 
 int32_t page_clock_hour_shown(int32_t h, bool local, const char** suffix) {

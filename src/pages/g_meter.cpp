@@ -95,10 +95,7 @@ void page_g_meter_draw(uint32_t* frame) {
     }
     font_draw_text_centered(frame, 0, 64, 150, COLOR_SECONDARY, "CLR PK");
     page_draw_softkeys(frame);
-    if (device_settings.demo_mode == DEMO_1)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO1");
-    else if (device_settings.demo_mode == DEMO_2)
-        font_draw_text_centered(frame, 0, 20, 10, COLOR_RED, "DEMO2");
+    page_draw_demo_label(frame);
 }
 
 void page_g_meter_draw_bar_view(uint32_t* frame, float fraction) {
