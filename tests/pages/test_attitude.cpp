@@ -51,11 +51,13 @@ class Attitude : public ::testing::Test {
     }
     ProbeFrame frame;
     uint32_t at(int x, int y) const { return frame.at(x, y); }
-    void draw_none(int32_t pitch_trim, int32_t roll_trim) {
+    // The frame in demo mode NONE at these trims; returns the attitude picture it was cut from.
+    std::vector<uint32_t> draw_none(int32_t pitch_trim, int32_t roll_trim) {
         device_settings.demo_mode = DEMO_NONE;
         device_settings.pitch_trim = pitch_trim;
         device_settings.roll_trim = roll_trim;
         page_attitude_draw(frame.px());
+        return picture();
     }
 };
 
@@ -281,16 +283,14 @@ TEST_F(Attitude, AttitudeComesFromTheOscillatorsOrTheLimitedTrims) {
     demo_roll_deg = 4.0f;
     demo_sweep = 8.0f;
     page_attitude_draw(frame.px());
-    std::vector<uint32_t> demo = picture();
+    const std::vector<uint32_t> demo = picture();
     EXPECT_EQ(demo, horizon(8.0f * 6.2831855f / 360.0f, 4.0f * 6.2831855f / 360.0f));
     // NONE: a positive roll trim banks the horizon the other way; trims beyond +-27 and +-5 degrees
-    // are limited.
-    draw_none(0, 30);
-    EXPECT_EQ(picture(), horizon(0.0f, -3.0f * DEG));
-    draw_none(400, -90);
-    EXPECT_EQ(picture(), horizon(27.0f * DEG, 5.0f * DEG));
-    draw_none(-1000, 51);
-    EXPECT_EQ(picture(), horizon(-27.0f * DEG, -5.0f * DEG));
+    // are limited. (Each side is copied out before the other draws.)
+    EXPECT_EQ(draw_none(0, 30), horizon(0.0f, -3.0f * DEG));
+    EXPECT_EQ(draw_none(400, -90), horizon(27.0f * DEG, 5.0f * DEG));
+    EXPECT_EQ(draw_none(-1000, 51), horizon(-27.0f * DEG, -5.0f * DEG));
+    EXPECT_NE(draw_none(269, 0), horizon(27.0f * DEG, 0.0f));
 }
 
 TEST_F(Attitude, SteadyAttitudeRebuildsThePictureEveryFrame) {
@@ -298,9 +298,7 @@ TEST_F(Attitude, SteadyAttitudeRebuildsThePictureEveryFrame) {
     const std::vector<uint32_t> want = horizon(10.0f * DEG, -2.0f * DEG);
     for (int frame_no = 0; frame_no < 4; ++frame_no) {
         clear_picture();
-        draw_none(100, 20);
-        ASSERT_EQ(picture(), want) << frame_no;
+        ASSERT_EQ(draw_none(100, 20), want) << frame_no;
     }
-    draw_none(100, 30);
-    EXPECT_EQ(picture(), horizon(10.0f * DEG, -3.0f * DEG));
+    EXPECT_EQ(draw_none(100, 30), horizon(10.0f * DEG, -3.0f * DEG));
 }
