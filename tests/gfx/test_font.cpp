@@ -39,11 +39,6 @@ const Expected EXPECTED[FONT_COUNT] = {
     {51, 360, "0123456789.+-", {31, 31, 31, 31, 31, 31, 31, 31, 31, 31, 7, 17, 16}},
 };
 
-int nibble(const Font& f, int col, int stored_row) {
-    uint8_t byte = f.atlas[stored_row * (f.atlas_width / 2) + col / 2];
-    return (col & 1) ? byte & 0x0F : byte >> 4;
-}
-
 // A bottom-up pixel array with helpers to read by (x, y) and find what drawing changed.
 struct Canvas {
     int w, h;
@@ -99,23 +94,6 @@ TEST(FontData, MatchesTheTableAndGlyphsStayInTheirBoxes) {
     }
     // The two text fonts hold the same set, kept once.
     EXPECT_EQ(FONT_TABLE[0].charset, FONT_TABLE[1].charset);
-}
-
-// The baseline is the lowest row with ink of at least half strength: the faint edge of a round digit's
-// overshoot may hang below it in the large fonts.
-TEST(FontData, DigitsOfAFontShareOneBaseline) {
-    for (int f = 0; f < FONT_COUNT; ++f) {
-        const Font& font = FONT_TABLE[f];
-        int lowest[10];
-        for (int d = 0; d < 10; ++d) {
-            int i = font_glyph_index(font, static_cast<char>('0' + d));
-            lowest[d] = -1;
-            for (int r = font.height - 1; r >= 0; --r)
-                for (int c = font.starts[i]; c < font.starts[i + 1]; ++c)
-                    if (nibble(font, c, r) >= 8) lowest[d] = r; // stored rows: 0 is the bottom
-            EXPECT_EQ(lowest[d], lowest[0]) << "font " << f << " digit " << d;
-        }
-    }
 }
 
 // A hand-made font pins down the atlas layout: bottom row stored first, even column in the high

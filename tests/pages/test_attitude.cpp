@@ -143,14 +143,6 @@ TEST_F(Attitude, RollGuardKeepsClearOfLevelAndInverted) {
         {6.2831855f, 0.001f}, {-PI_F, 3.1405928f}, {3.1405f, 3.1405f},
     };
     for (const Case& c : cases) EXPECT_EQ(horizon(0.0f, c.roll), horizon(0.0f, c.as)) << c.roll;
-
-    // Level: sky above; inverted: ground above, sky below.
-    page_attitude_draw_horizon(0.0f, 0.0f);
-    EXPECT_EQ(pic(0, 10), SKY);
-    EXPECT_EQ(pic(139, 130), GROUND);
-    page_attitude_draw_horizon(0.0f, PI_F);
-    EXPECT_EQ(pic(0, 10), GROUND);
-    EXPECT_EQ(pic(139, 130), SKY);
 }
 
 TEST_F(Attitude, BankedHorizonSwapsColoursPastHalfATurn) {
