@@ -88,16 +88,9 @@ TEST(Decoder, EventSequences) {
     }
 }
 
-TEST_F(Dispatch, BrightnessOverlayOpensOnTheFirstHoldAndStaysAfterTheSilentRelease) {
-    hold(0, 0, 1, 120);
-    EXPECT_EQ(brightness_overlay_shown, 0);
-    hold(0, 0, 1, 20);
-    hold(0, 0, 0, 2);
-    EXPECT_EQ(brightness_overlay_shown, 1);
-    click_right();
-    EXPECT_EQ(brightness_overlay_shown, 0);
-    EXPECT_EQ(current_page, PAGE_SPLASH) << "the closing click is not a page step";
-    // With VIEW down the hold does not open it.
+// Opening on the hold, staying after its silent release and the closing click are walked in
+// tests/scripts/core_brightness.zts.
+TEST_F(Dispatch, BrightnessHoldWithViewDownOpensNothing) {
     hold(1, 0, 0, 1);
     hold(1, 0, 1, 200);
     EXPECT_EQ(button_event, EV_RIGHT_HOLD);

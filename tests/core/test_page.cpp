@@ -99,16 +99,6 @@ TEST_F(Page, SplashHandsOverToClockOnFrame120WithItsAlertAlreadyDrawn) {
     EXPECT_TRUE(white_bar_at(115)) << "CLOCK drawn";
 }
 
-TEST_F(Page, EarlyStepLeavesTheSplashForGood) {
-    for (int i = 0; i < 10; ++i) draw();
-    send_event(EV_RIGHT_RELEASE);
-    ASSERT_EQ(current_page, PAGE_CLOCK);
-    for (int i = 0; i < 200; ++i) draw();
-    EXPECT_EQ(current_page, PAGE_CLOCK);
-    EXPECT_EQ(splash_countdown, SPLASH_FRAMES - 10);
-    EXPECT_TRUE(white_bar_at(115));
-}
-
 TEST_F(Page, SoftkeyBarsCountEnabledPagesOnEachSide) {
     struct Case {
         uint32_t mask;

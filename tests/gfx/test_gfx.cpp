@@ -135,17 +135,7 @@ TEST(DrawMask, WeightIsSixteenthsAndAdditiveSaturating) {
 }
 
 TEST(DrawMask, ClipsAgainstTheTargetArray) {
-    // A 12 x 8 arrow at (3, 40) stays inside columns 3..14, rows 41..48.
-    FrameBuffer f{};
-    gfx_draw_mask(f.pixels, 128, 160, MASK_ARROW_UP.data, 12, 8, 3, 40, 0xFFFFFFFF);
-    Touched t = touched(f, 0);
-    EXPECT_GE(t.x0, 3);
-    EXPECT_LE(t.x1, 14);
-    EXPECT_GE(t.y0, 41);
-    EXPECT_LE(t.y1, 48);
-    EXPECT_GT(t.count, 30);
-
-    // Into a small array, hanging over each edge: nothing outside it is written.
+    // A 12 x 8 arrow into a small array, hanging over each edge: nothing outside it is written.
     std::vector<uint32_t> small(18 * 18 + 16, 0xDEADBEEF);
     uint32_t* px = small.data() + 8;
     for (auto pos : {std::pair{-6, -4}, std::pair{12, 12}, std::pair{-10, 10}, std::pair{10, -6}}) {
