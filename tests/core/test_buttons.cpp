@@ -159,27 +159,20 @@ TEST_F(Dispatch, AlertAcknowledgementTakesTimer1FirstAndNothingElseSeesIt) {
 }
 
 TEST_F(Dispatch, PageStepping) {
+    // With SETUP's bit clear, as after a PAGE ENABLE edit, forward still reaches it.
     const bool R = true, L = false;
     struct Case {
         uint32_t mask;
         int32_t from;
         bool right;
         int32_t to;
-    };
-    const Case cases[] = {
-        {0x1FB, PAGE_SPLASH, R, PAGE_CLOCK},
-        {0x1FB, PAGE_SPLASH, L, PAGE_SETUP},
-        {0x1FB, PAGE_RUN_TIME, R, PAGE_TIMER1},
-        {0x1FB, PAGE_TIMER1, L, PAGE_RUN_TIME},
-        {0x1FB, PAGE_ATTITUDE, R, PAGE_SETUP},
-        {0x1FB, PAGE_SETUP, R, PAGE_CLOCK},
-        {0x1FB, PAGE_CLOCK, L, PAGE_SETUP},
-        // SETUP's bit clear, as after a PAGE ENABLE edit: forward still reaches it.
-        {0x021, PAGE_CLOCK, R, PAGE_AOA},
-        {0x021, PAGE_AOA, R, PAGE_SETUP},
-        {0x021, PAGE_CLOCK, L, PAGE_SETUP},
-        {0x021, PAGE_SETUP, L, PAGE_AOA},
-        {0, PAGE_CLOCK, R, PAGE_SETUP},
+    } cases[] = {
+        {0x1FB, PAGE_SPLASH, R, PAGE_CLOCK},    {0x1FB, PAGE_SPLASH, L, PAGE_SETUP},
+        {0x1FB, PAGE_RUN_TIME, R, PAGE_TIMER1}, {0x1FB, PAGE_TIMER1, L, PAGE_RUN_TIME},
+        {0x1FB, PAGE_ATTITUDE, R, PAGE_SETUP},  {0x1FB, PAGE_SETUP, R, PAGE_CLOCK},
+        {0x1FB, PAGE_CLOCK, L, PAGE_SETUP},     {0x021, PAGE_CLOCK, R, PAGE_AOA},
+        {0x021, PAGE_AOA, R, PAGE_SETUP},       {0x021, PAGE_CLOCK, L, PAGE_SETUP},
+        {0x021, PAGE_SETUP, L, PAGE_AOA},       {0, PAGE_CLOCK, R, PAGE_SETUP},
         {0, PAGE_SETUP, L, PAGE_SETUP},
     };
     for (const Case& c : cases) {
