@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr ImageTransform IDENTITY{1, 0, 0, 1, 1};
 constexpr ImageTransform TURN_90{0, 1, -1, 0, 1}, TURN_180{-1, 0, 0, -1, 1};
 
 // A bottom-up picture whose every pixel is distinct and has no channel near saturation.
@@ -99,13 +98,6 @@ TEST(TransformedImage, ReachLimitsAnEnlargedPicture) {
     EXPECT_EQ(t.changed(0, &x1, &y1), 14 * 14);
     EXPECT_EQ(x1, 13);
     EXPECT_EQ(y1, 13);
-
-    // trunc(2 * 1.415) = 2: from 30.5 columns 28..31 are visited, so u = 1.5 at column 32 is never sampled.
-    Picture small(2, 2);
-    Target u(64, 64);
-    u.draw(small, 30.5f, 40, IDENTITY);
-    EXPECT_EQ(u.at(31, 40), gfx_sample_bilinear(small.px.data(), 2, 2, 0.5f, 0));
-    EXPECT_EQ(u.at(32, 40), 0u);
 }
 
 namespace {

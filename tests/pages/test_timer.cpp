@@ -150,15 +150,3 @@ TEST_F(Timer, EditedFieldBlinksFiveOnSixOffAndShowsAtOnceAfterAStep) {
     EXPECT_EQ(seen, "#####------###"
                     "#####------");
 }
-
-TEST_F(Timer, PlayPauseSymbolHidesWhileAnAlertIsActive) {
-    draw(); // no alert yet: the blink starts over
-    timer2_alert = 1;
-    draw(); // the overlay works out alert_active after the page is drawn
-    EXPECT_FALSE(blank({2, 36, 17, 52}));
-    // From the next frame on, in both blink phases: the strip covers columns 0..14, the symbol reaches 16.
-    for (int i = 0; i < 20; ++i) {
-        draw();
-        ASSERT_TRUE(blank({i < 10 ? 0 : 15, 36, 17, 52})) << i; // all of it in the hidden phase
-    }
-}
