@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "core/buttons.h"
@@ -12,17 +14,16 @@
 
 namespace {
 
-struct Lines {
-    int32_t v, l, r, ticks; // held for that many ticks
-};
-struct EventRun {
-    int32_t ev, n; // n ticks in a row giving ev
-};
-struct DecodeCase {
-    const char* what;
-    std::vector<Lines> lines;
-    std::vector<EventRun> events;
-};
+// "a b*n ...": each value once, or n times in a row.
+std::vector<int32_t> expand(const char* runs) {
+    std::vector<int32_t> out;
+    std::istringstream in(runs);
+    for (std::string w; in >> w;) {
+        const size_t star = w.find('*');
+        out.insert(out.end(), star == std::string::npos ? 1 : std::stoi(w.substr(star + 1)), std::stoi(w));
+    }
+    return out;
+}
 
 // Whole ticks through the dispatch, driving the host's button lines.
 class Dispatch : public ::testing::Test {
@@ -49,85 +50,47 @@ class Dispatch : public ::testing::Test {
 
 } // namespace
 
-// Events by code: 1..3 VIEW press, release, long; 4..6 left; 7..9 right (9 the brightness hold); 10..12 BOTH.
+// Lines as VLR digits (110: VIEW and left down) held for ticks, and the event of every tick. Events: 1..3
+// VIEW press, release, long; 4..6 left; 7..9 right (9 the brightness hold); 10..12 BOTH.
 TEST(Decoder, EventSequences) {
-    const DecodeCase cases[] = {
+    const struct {
+        const char *what, *lines, *events;
+    } cases[] = {
         // VIEW: the hold count passes 60 on the 61st tick, even when that is the release tick.
-        {"view click", {{1, 0, 0, 59}, {0, 0, 0, 2}}, {{1, 1}, {0, 58}, {2, 1}, {0, 1}}},
-        {"view let go as its count reaches 60",
-         {{1, 0, 0, 60}, {0, 0, 0, 2}},
-         {{1, 1}, {0, 59}, {3, 1}, {0, 1}}},
-        {"view long press fires once", {{1, 0, 0, 100}, {0, 0, 0, 2}}, {{1, 1}, {0, 59}, {3, 1}, {0, 41}}},
-        {"left click", {{0, 1, 0, 60}, {0, 0, 0, 2}}, {{4, 1}, {0, 59}, {5, 1}, {0, 1}}},
-        {"left long press repeats", {{0, 1, 0, 64}, {0, 0, 0, 2}}, {{4, 1}, {0, 59}, {6, 4}, {0, 2}}},
-        {"right dead band, then hold", {{0, 0, 1, 123}, {0, 0, 0, 2}}, {{7, 1}, {0, 119}, {9, 3}, {0, 2}}},
-        {"right release in the dead band", {{0, 0, 1, 100}, {0, 0, 0, 1}}, {{7, 1}, {0, 99}, {8, 1}}},
+        {"view click", "100*59 0*2", "1 0*58 2 0"},
+        {"view let go as its count reaches 60", "100*60 0*2", "1 0*59 3 0"},
+        {"view long press fires once", "100*100 0*2", "1 0*59 3 0*41"},
+        {"left click", "10*60 0*2", "4 0*59 5 0"},
+        {"left long press repeats", "10*64 0*2", "4 0*59 6*4 0*2"},
+        {"right dead band, then hold", "1*123 0*2", "7 0*119 9*3 0*2"},
+        {"right release in the dead band", "1*100 0", "7 0*99 8"},
         // The dead band blocks VIEW; once the right key is up, the VIEW press clears the hold's
         // suppression, so the right release on the next tick is reported.
-        {"dead band blocks VIEW",
-         {{0, 0, 1, 70}, {1, 0, 1, 60}, {1, 0, 0, 2}},
-         {{7, 1}, {0, 119}, {9, 10}, {1, 1}, {8, 1}}},
-        {"both click", {{0, 1, 1, 10}, {0, 0, 0, 2}}, {{10, 1}, {0, 9}, {11, 1}, {0, 1}}},
-        {"both long press repeats",
-         {{0, 1, 1, 63}, {0, 0, 0, 2}},
-         {{10, 1}, {0, 59}, {12, 3}, {11, 1}, {0, 1}}},
-        {"both, right let go first",
-         {{0, 1, 1, 5}, {0, 1, 0, 3}, {0, 0, 0, 2}},
-         {{10, 1}, {0, 7}, {11, 1}, {0, 1}}},
-        {"both, left let go first",
-         {{0, 1, 1, 5}, {0, 0, 1, 3}, {0, 0, 0, 2}},
-         {{10, 1}, {0, 7}, {11, 1}, {0, 1}}},
-        {"right joins a held left",
-         {{0, 1, 0, 3}, {0, 1, 1, 2}, {0, 0, 0, 2}},
-         {{4, 1}, {0, 2}, {10, 1}, {0, 1}, {11, 1}, {0, 1}}},
+        {"dead band blocks VIEW", "1*70 101*60 100*2", "7 0*119 9*10 1 8"},
+        {"both click", "11*10 0*2", "10 0*9 11 0"},
+        {"both long press repeats", "11*63 0*2", "10 0*59 12*3 11 0"},
+        {"both, right let go first", "11*5 10*3 0*2", "10 0*7 11 0"},
+        {"both, left let go first", "11*5 1*3 0*2", "10 0*7 11 0"},
+        {"right joins a held left", "10*3 11*2 0*2", "4 0*2 10 0 11 0"},
         // Several lines changing in one tick are taken one per tick: VIEW, then left, then right (the
         // left release before the right press that came with it).
-        {"simultaneous changes",
-         {{1, 1, 0, 3}, {0, 0, 0, 3}, {1, 0, 1, 2}, {0, 0, 0, 3}, {0, 1, 0, 1}, {0, 0, 1, 2}},
-         {{1, 1},
-          {4, 1},
-          {0, 1},
-          {2, 1},
-          {5, 1},
-          {0, 1},
-          {1, 1},
-          {7, 1},
-          {2, 1},
-          {8, 1},
-          {0, 1},
-          {4, 1},
-          {5, 1},
-          {7, 1}}},
+        {"simultaneous changes", "110*3 0*3 101*2 0*3 10 1*2", "1 4 0 2 5 0 1 7 2 8 0 4 5 7"},
         // A VIEW long press suppresses its release, but a left press while VIEW is held clears that.
-        {"left press after a view long press",
-         {{1, 0, 0, 70}, {1, 1, 0, 3}, {1, 0, 0, 1}, {0, 0, 0, 1}},
-         {{1, 1}, {0, 59}, {3, 1}, {0, 9}, {4, 1}, {0, 2}, {5, 1}, {2, 1}}},
+        {"left press after a view long press", "100*70 110*3 100 0", "1 0*59 3 0*9 4 0*2 5 2"},
         // BOTH's own release ignores the suppression its long press set; a VIEW held under it does not.
-        {"view let go after a both long press",
-         {{1, 0, 0, 61}, {1, 1, 1, 61}, {1, 0, 0, 1}, {0, 0, 0, 1}},
-         {{1, 1}, {0, 59}, {3, 1}, {10, 1}, {0, 59}, {12, 1}, {11, 1}, {0, 1}}},
+        {"view let go after a both long press", "100*61 111*61 100 0", "1 0*59 3 10 0*59 12 11 0"},
     };
-    for (const DecodeCase& c : cases) {
+    for (const auto& c : cases) {
         host_reset_all();
-        std::vector<int32_t> got, want;
-        for (const Lines& s : c.lines) {
-            for (int i = 0; i < s.ticks; ++i) got.push_back(btn_decode(s.v, s.l, s.r));
-        }
-        for (const EventRun& run : c.events) want.insert(want.end(), run.n, run.ev);
-        EXPECT_EQ(got, want) << c.what;
+        std::vector<int32_t> got;
+        for (int32_t vlr : expand(c.lines)) got.push_back(btn_decode(vlr / 100, vlr / 10 % 10, vlr % 10));
+        EXPECT_EQ(got, expand(c.events)) << c.what;
     }
 }
 
-TEST_F(Dispatch, BrightnessOverlayOpensOnTheFirstHoldAndStaysAfterTheSilentRelease) {
-    hold(0, 0, 1, 120);
-    EXPECT_EQ(brightness_overlay_shown, 0);
-    hold(0, 0, 1, 20);
-    hold(0, 0, 0, 2);
-    EXPECT_EQ(brightness_overlay_shown, 1);
-    click_right();
-    EXPECT_EQ(brightness_overlay_shown, 0);
-    EXPECT_EQ(current_page, PAGE_SPLASH) << "the closing click is not a page step";
-    // With VIEW down the hold does not open it.
+// Opening on the hold, staying after its silent release and the closing click are walked in
+// tests/scripts/core_brightness.zts.
+TEST_F(Dispatch, BrightnessHoldWithViewDownOpensNothing) {
     hold(1, 0, 0, 1);
     hold(1, 0, 1, 200);
     EXPECT_EQ(button_event, EV_RIGHT_HOLD);
@@ -196,27 +159,20 @@ TEST_F(Dispatch, AlertAcknowledgementTakesTimer1FirstAndNothingElseSeesIt) {
 }
 
 TEST_F(Dispatch, PageStepping) {
+    // With SETUP's bit clear, as after a PAGE ENABLE edit, forward still reaches it.
     const bool R = true, L = false;
     struct Case {
         uint32_t mask;
         int32_t from;
         bool right;
         int32_t to;
-    };
-    const Case cases[] = {
-        {0x1FB, PAGE_SPLASH, R, PAGE_CLOCK},
-        {0x1FB, PAGE_SPLASH, L, PAGE_SETUP},
-        {0x1FB, PAGE_RUN_TIME, R, PAGE_TIMER1},
-        {0x1FB, PAGE_TIMER1, L, PAGE_RUN_TIME},
-        {0x1FB, PAGE_ATTITUDE, R, PAGE_SETUP},
-        {0x1FB, PAGE_SETUP, R, PAGE_CLOCK},
-        {0x1FB, PAGE_CLOCK, L, PAGE_SETUP},
-        // SETUP's bit clear, as after a PAGE ENABLE edit: forward still reaches it.
-        {0x021, PAGE_CLOCK, R, PAGE_AOA},
-        {0x021, PAGE_AOA, R, PAGE_SETUP},
-        {0x021, PAGE_CLOCK, L, PAGE_SETUP},
-        {0x021, PAGE_SETUP, L, PAGE_AOA},
-        {0, PAGE_CLOCK, R, PAGE_SETUP},
+    } cases[] = {
+        {0x1FB, PAGE_SPLASH, R, PAGE_CLOCK},    {0x1FB, PAGE_SPLASH, L, PAGE_SETUP},
+        {0x1FB, PAGE_RUN_TIME, R, PAGE_TIMER1}, {0x1FB, PAGE_TIMER1, L, PAGE_RUN_TIME},
+        {0x1FB, PAGE_ATTITUDE, R, PAGE_SETUP},  {0x1FB, PAGE_SETUP, R, PAGE_CLOCK},
+        {0x1FB, PAGE_CLOCK, L, PAGE_SETUP},     {0x021, PAGE_CLOCK, R, PAGE_AOA},
+        {0x021, PAGE_AOA, R, PAGE_SETUP},       {0x021, PAGE_CLOCK, L, PAGE_SETUP},
+        {0x021, PAGE_SETUP, L, PAGE_AOA},       {0, PAGE_CLOCK, R, PAGE_SETUP},
         {0, PAGE_SETUP, L, PAGE_SETUP},
     };
     for (const Case& c : cases) {
@@ -239,20 +195,8 @@ TEST_F(Dispatch, PageStepping) {
     }
 }
 
+// RUN TIME's inputs are walked in tests/scripts/run_time_clear.zts.
 TEST_F(Dispatch, PageInputs) {
-    current_page = PAGE_RUN_TIME;
-    flight_time = {1, 2, 3};
-    engine_run_time = {4, 5, 6};
-    click_both();
-    EXPECT_EQ(engine_run_time.hours + engine_run_time.minutes + engine_run_time.seconds, 0);
-    EXPECT_EQ(flight_time.seconds, 3);
-    click_view();
-    EXPECT_EQ(flight_time_selected, 1);
-    click_both();
-    EXPECT_EQ(flight_time.hours + flight_time.minutes + flight_time.seconds, 0);
-    click_view();
-    EXPECT_EQ(flight_time_selected, 0);
-
     // AOA view 0 shows the load factor too, so BOTH clears its peaks there; the bar view leaves them.
     current_page = PAGE_AOA;
     click_both(); // from the start peaks 15, 2 and 2.5, 0.5

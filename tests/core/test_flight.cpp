@@ -48,18 +48,19 @@ TEST_F(Flight, OscillatorsTurnOneStepPastTheirBounds) {
         roll[n] = demo_roll_deg;
         sweep[n] = demo_sweep;
     }
-    EXPECT_LE(roll[499], 5.0f);
-    EXPECT_GT(roll[500], 5.0f);
-    EXPECT_LT(roll[501], roll[500]);
-    EXPECT_GE(roll[1499], -5.0f);
-    EXPECT_LT(roll[1500], -5.0f);
-    EXPECT_GT(roll[1501], roll[1500]);
-    EXPECT_LE(sweep[1199], 12.0f);
-    EXPECT_GT(sweep[1200], 12.0f);
-    EXPECT_LT(sweep[1201], sweep[1200]);
-    EXPECT_GE(sweep[2399], 0.0f);
-    EXPECT_LT(sweep[2400], 0.0f);
-    EXPECT_GT(sweep[2401], sweep[2400]);
+    // Each turns on the step that first passes its bound, so that value lies beyond it: roll at 5 and -5,
+    // sweep at 12 and 0.
+    const struct {
+        const float* v;
+        int n;
+        float bound;
+    } turns[] = {{roll, 500, 5.0f}, {roll, 1500, -5.0f}, {sweep, 1200, 12.0f}, {sweep, 2400, 0.0f}};
+    for (const auto& t : turns) {
+        const float side = t.v[t.n] > t.v[t.n - 1] ? 1.0f : -1.0f; // the way it was going
+        EXPECT_LE(side * t.v[t.n - 1], side * t.bound) << t.n;
+        EXPECT_GT(side * t.v[t.n], side * t.bound) << t.n;
+        EXPECT_LT(side * t.v[t.n + 1], side * t.v[t.n]) << t.n;
+    }
 }
 
 TEST_F(Flight, DemoModeNoneHoldsTheOscillatorsAndAnyDemoModeResumes) {

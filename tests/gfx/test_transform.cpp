@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr ImageTransform IDENTITY{1, 0, 0, 1, 1};
 constexpr ImageTransform TURN_90{0, 1, -1, 0, 1}, TURN_180{-1, 0, 0, -1, 1};
 
 // A bottom-up picture whose every pixel is distinct and has no channel near saturation.
@@ -24,7 +23,7 @@ struct Picture {
     uint32_t at(int x, int y) const { return px[gfx_index(x, y, w, h)]; }
 };
 
-// A target array with guard words around it.
+// A target array with guard words around it, to catch writes outside it.
 struct Target {
     static constexpr int GUARD = 1024;
     int w, h;
@@ -36,11 +35,6 @@ struct Target {
     uint32_t at(int x, int y) const { return store[GUARD + gfx_index(x, y, w, h)]; }
     void draw(const Picture& p, float cx, float cy, const ImageTransform& t) {
         gfx_draw_image_transformed(pixels(), w, h, p.px.data(), p.w, p.h, cx, cy, &t);
-    }
-    bool guards_intact() const {
-        return std::count(store.begin(), store.begin() + GUARD, 0xDEADBEEFu) +
-                   std::count(store.end() - GUARD, store.end(), 0xDEADBEEFu) ==
-               2 * GUARD;
     }
     int changed(uint32_t background, int* x1 = nullptr, int* y1 = nullptr) const {
         int n = 0;
@@ -62,45 +56,6 @@ TEST(Bilinear, VerticalPassComesFirst) {
     p.set(0, 0, 0), p.set(0, 1, 0), p.set(1, 0, 0x01010101), p.set(1, 1, 0xFFFFFFFF);
     // Columns first: 0 and trunc(128.0) = 128, then 64. Rows first would give trunc(63.5) = 63.
     EXPECT_EQ(gfx_sample_bilinear(p.px.data(), 2, 2, 0.5f, 0.5f), 0x40404040u);
-}
-
-TEST(TransformedImage, IdentityAtIntegralAnchorCopiesAdditively) {
-    Picture p(5, 4);
-    Target t(128, 160, 0x01010101);
-    t.draw(p, 30, 40, IDENTITY);
-    for (int j = 0; j < 4; ++j)
-        for (int i = 0; i < 5; ++i)
-            EXPECT_EQ(t.at(30 + i, 40 + j), p.at(i, j) + 0x01010101u) << i << "," << j;
-    // The column u = 5 and the row v = 4 are sampled but only find black.
-    EXPECT_EQ(t.changed(0x01010101), 20);
-
-    // Each channel (alpha too) saturates; black areas of a picture add nothing.
-    Picture one(1, 1);
-    one.set(0, 0, 0xFF908070);
-    Target s(16, 16, 0xFF808080);
-    s.draw(one, 4, 4, IDENTITY);
-    one.set(0, 0, 0);
-    s.draw(one, 8, 8, IDENTITY);
-    EXPECT_EQ(s.at(4, 4), 0xFFFFFFF0u);
-    EXPECT_EQ(s.changed(0xFF808080), 1);
-}
-
-TEST(TransformedImage, FractionalAnchorSamplesBetweenPixels) {
-    Picture p(4, 2);
-    std::fill(p.px.begin(), p.px.end(), 0xFF000000u);
-    p.set(0, 0, 0xFF646464), p.set(1, 0, 0xFFC8C8C8);
-    Target t(64, 64);
-    t.draw(p, 30.5f, 40, IDENTITY);
-    EXPECT_EQ(t.at(30, 40), 0u); // u = -0.5 is left of the picture
-    EXPECT_EQ(t.at(31, 40), 0xFF969696u);
-    EXPECT_EQ(t.at(32, 40), 0xFF646464u);
-    // u = 3.5: half of the last column, half of the black beyond it (alpha included).
-    EXPECT_EQ(t.at(34, 41), 0x7F000000u);
-
-    Target v(64, 64);
-    v.draw(p, 30, 40.5f, IDENTITY);
-    EXPECT_EQ(v.at(30, 40), 0u);
-    EXPECT_EQ(v.at(30, 41), 0xFF323232u); // between 0xFF646464 and the black row under it
 }
 
 TEST(TransformedImage, QuarterTurns) {
@@ -143,43 +98,6 @@ TEST(TransformedImage, ReachLimitsAnEnlargedPicture) {
     EXPECT_EQ(t.changed(0, &x1, &y1), 14 * 14);
     EXPECT_EQ(x1, 13);
     EXPECT_EQ(y1, 13);
-
-    // trunc(2 * 1.415) = 2: from 30.5 columns 28..31 are visited, so u = 1.5 at column 32 is never sampled.
-    Picture small(2, 2);
-    Target u(64, 64);
-    u.draw(small, 30.5f, 40, IDENTITY);
-    EXPECT_EQ(u.at(31, 40), gfx_sample_bilinear(small.px.data(), 2, 2, 0.5f, 0));
-    EXPECT_EQ(u.at(32, 40), 0u);
-}
-
-TEST(TransformedImage, ClipsAtEveryEdge) {
-    Picture p(8, 6);
-    Target t(128, 160);
-    t.draw(p, -3, 20, IDENTITY);  // left
-    t.draw(p, 124, 40, IDENTITY); // right
-    t.draw(p, 50, -2, IDENTITY);  // top
-    t.draw(p, 80, 157, IDENTITY); // bottom
-    // Anchors nowhere near the array draw nothing.
-    t.draw(p, 1.0e9f, 5, IDENTITY);
-    t.draw(p, 5, -1.0e9f, IDENTITY);
-    t.draw(p, 5, -100, IDENTITY);
-    for (int j = 0; j < 6; ++j) {
-        EXPECT_EQ(t.at(0, 20 + j), p.at(3, j));
-        EXPECT_EQ(t.at(127, 40 + j), p.at(3, j));
-    }
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(t.at(50 + i, 0), p.at(i, 2));
-        EXPECT_EQ(t.at(80 + i, 159), p.at(i, 2));
-    }
-    EXPECT_EQ(t.changed(0), 5 * 6 + 4 * 6 + 8 * 4 + 8 * 3);
-
-    // A turned picture larger than a small array.
-    Picture big(32, 32);
-    Target s(20, 20);
-    s.draw(big, 10, 10, ImageTransform{0.6f, 0.8f, -0.8f, 0.6f, 1.05f});
-    s.draw(big, 25, -5, TURN_180);
-    EXPECT_GT(s.changed(0), 0);
-    EXPECT_TRUE(t.guards_intact() && s.guards_intact());
 }
 
 namespace {
@@ -212,9 +130,10 @@ void reference_draw(uint32_t* pixels, int w, int h, const uint32_t* image, int i
 
 } // namespace
 
+// Pictures with black margins and holes, turned, sheared, scaled, anchored anywhere and partly off the
+// target: the draw adds exactly what the definition adds, saturating, and writes nothing outside the
+// target (the guard words are compared too); it only skips pixels that could receive nothing.
 TEST(TransformedImage, MatchesThePixelByPixelDefinition) {
-    // Pictures with black margins and holes, turned, sheared, scaled, anchored anywhere: the draw only
-    // skips pixels that could receive nothing.
     uint32_t seed = 7;
     auto rnd = [&]() { return (seed = seed * 1664525u + 1013904223u) >> 8 & 0xFFFF; };
     for (int n = 0; n < 800; ++n) {

@@ -100,6 +100,6 @@ TEST_F(Aoa, BarViewSegmentsAndTruncatedPeaks) {
     font_draw_text_centered(ref.px(), 0, 113, 105, LABEL, "H");
     font_draw_text_centered(ref.px(), 1, 20, 125, WHITE, "2.2");
     font_draw_text_centered(ref.px(), 1, 108, 125, WHITE, "16.5");
-    EXPECT_TRUE(fr.same(ref, 0, 95, 33, 140)); // clear of the segment lines
-    EXPECT_TRUE(fr.same(ref, 94, 95, 127, 140));
+    EXPECT_TRUE(fr.same(ref, {0, 95, 33, 140})); // clear of the segment lines
+    EXPECT_TRUE(fr.same(ref, {94, 95, 127, 140}));
 }

@@ -10,6 +10,7 @@
 #include "host/host.h"
 #include "pages/aoa_bar.h"
 #include "setup/settings.h"
+#include "frame_probe.h"
 
 namespace {
 
@@ -18,13 +19,6 @@ constexpr uint32_t DASH = 0xFF101010;
 constexpr uint32_t GREEN = 0xFF00FF00, YELLOW = 0xFFFFFF00, RED = 0xFFFF0000;
 constexpr uint32_t BLUE = 0xFF000090;
 constexpr uint32_t TITLE = 0xFF60F0F0;
-
-struct Frame {
-    FrameBuffer f{};
-    explicit Frame(uint32_t fill = 0) { std::fill(f.pixels, f.pixels + FRAME_PIXELS, fill); }
-    uint32_t at(int x, int y) const { return f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]; }
-    uint32_t* px() { return f.pixels; }
-};
 
 // The bar's geometry for one caller.
 struct BarCaller {
@@ -49,8 +43,10 @@ class AoaBar : public ::testing::Test {
         device_settings.aoa_prestall_limit = prestall;
         device_settings.aoa_cruise_limit = cruise;
     }
-    static void draw(Frame& fr, const BarCaller& c) { page_draw_aoa_bar(fr.px(), c.x, c.y, c.w, c.shift); }
-    static void expect_segments(const Frame& fr, const BarCaller& c, int lit) {
+    static void draw(ProbeFrame& fr, const BarCaller& c) {
+        page_draw_aoa_bar(fr.px(), c.x, c.y, c.w, c.shift);
+    }
+    static void expect_segments(const ProbeFrame& fr, const BarCaller& c, int lit) {
         for (int i = 1; i <= 10; ++i) {
             int b = c.y - 4 - 5 * (i - 1);
             uint32_t color = i <= 6 ? GREEN : i <= 8 ? YELLOW : RED;
@@ -81,10 +77,6 @@ TEST_F(AoaBar, FilterFirstOutputLagAndSettling) {
     EXPECT_LT(std::fabs(aoa_filtered - 12.0f), 0.12f);
     for (int n = 0; n < 500; ++n) page_aoa_filter_step(12.0f);
     EXPECT_NEAR(aoa_filter_state, 120.0f, 1e-3f);
-
-    host_reset_all();
-    EXPECT_EQ(aoa_filter_state, 0.0f);
-    EXPECT_EQ(aoa_filtered, 0.0f);
 }
 
 TEST_F(AoaBar, NormalizedUsesLimitsInDegrees) {
@@ -102,7 +94,7 @@ TEST_F(AoaBar, GeometryOfTheThreeCallers) {
     device_settings.demo_mode = DEMO_NONE;
     for (const BarCaller* c : {&ATTITUDE, &CLOCK, &SETUP}) {
         limits(150, 50); // v = -0.1: the base and ten dashes
-        Frame dark, title;
+        ProbeFrame dark;
         draw(dark, *c);
         expect_segments(dark, *c, 0);
         // The base: columns x - 3 .. x + w + 2, rows y - 2 .. y + 1.
@@ -113,18 +105,17 @@ TEST_F(AoaBar, GeometryOfTheThreeCallers) {
             }
 
         // The title: font 0 glyph rows run from cy - 6 to cy + 7, clear of the top dash.
-        font_draw_text_centered(title.px(), 0, c->title_x, c->title_y, TITLE, "AoA");
-        ASSERT_LT(std::count(title.px(), title.px() + FRAME_PIXELS, 0u), FRAME_PIXELS);
-        for (int y = c->title_y - 7; y <= c->title_y + 8; ++y)
-            for (int x = 0; x < FRAME_WIDTH; ++x) ASSERT_EQ(dark.at(x, y), title.at(x, y)) << x << "," << y;
+        EXPECT_TRUE(dark.shows({0, c->title_y - 7, FRAME_WIDTH - 1, c->title_y + 8}, 0, [&](uint32_t* p) {
+            font_draw_text_centered(p, 0, c->title_x, c->title_y, TITLE, "AoA");
+        }));
 
         limits(72, 22); // v = (4 - 2.2) / (7.2 - 2.2) = 0.36: three segments, truncated
-        Frame part;
+        ProbeFrame part;
         draw(part, *c);
         expect_segments(part, *c, 3);
 
         limits(30, 20); // v = (4 - 2) / (3 - 2) = 2, limited to 1: six green, two yellow, two red
-        Frame full;
+        ProbeFrame full;
         draw(full, *c);
         expect_segments(full, *c, 10);
         EXPECT_EQ(full.at(c->x + 1, c->top_row), RED);
@@ -136,7 +127,7 @@ TEST_F(AoaBar, DemoModeStepsTheFilterOncePerDraw) {
     // moves the state on by 1.5, once.
     aoa_filter_state = 100.0f;
     demo_sweep = 11.5f;
-    Frame fr;
+    ProbeFrame fr;
     draw(fr, CLOCK);
     EXPECT_FLOAT_EQ(aoa_filtered, 10.0f);
     EXPECT_FLOAT_EQ(aoa_filter_state, 101.5f);
@@ -145,7 +136,7 @@ TEST_F(AoaBar, DemoModeStepsTheFilterOncePerDraw) {
     // With NONE the bar shows the fallback and leaves the filter alone.
     device_settings.demo_mode = DEMO_NONE;
     demo_sweep = 3.0f;
-    Frame none;
+    ProbeFrame none;
     draw(none, CLOCK);
     EXPECT_FLOAT_EQ(aoa_filter_state, 101.5f);
     expect_segments(none, CLOCK, 0);
@@ -159,8 +150,8 @@ class Slip : public ::testing::Test {
         host_reset_all();
         host_start();
     }
-    static Frame draw(float slip, int dy, uint32_t fill = 0) {
-        Frame fr(fill);
+    static ProbeFrame draw(float slip, int dy, uint32_t fill = 0) {
+        ProbeFrame fr(fill);
         page_draw_slip_indicator(fr.px(), slip, dy);
         return fr;
     }
@@ -174,7 +165,7 @@ TEST_F(Slip, BoxCageAndBallAtZero) {
     gfx_draw_mask(ball, 20, 20, MASK_BALL.data, 20, 20, 0, 0, 0x40404040);
     const ImageTransform shrink{1, 0, 0, 1, 1.1f};
     for (int dy : {0, 15}) {
-        Frame fr = draw(0.0f, dy, BLUE), ref;
+        ProbeFrame fr = draw(0.0f, dy, BLUE), ref;
         gfx_draw_image_transformed(ref.px(), FRAME_WIDTH, FRAME_HEIGHT, ball, 20, 20, 56, 111 + dy, &shrink);
         ASSERT_GT(FRAME_PIXELS - std::count(ref.px(), ref.px() + FRAME_PIXELS, 0u), 100);
         // The black box, columns 15..112 and rows 111 + dy .. 129 + dy, in the untouched background; cyan
@@ -190,9 +181,9 @@ TEST_F(Slip, BoxCageAndBallAtZero) {
 }
 
 TEST_F(Slip, BallMovesSixPixelsPerUnitAndStopsAtSeven) {
-    Frame centre = draw(0.0f, 0);
+    ProbeFrame centre = draw(0.0f, 0);
     // Compare the ball's columns 56..72 after a whole-pixel shift (away from the cage columns).
-    auto shifted_by = [&](const Frame& fr, int shift) {
+    auto shifted_by = [&](const ProbeFrame& fr, int shift) {
         for (int y = 100; y < 140; ++y)
             for (int x = 56; x <= 72; ++x)
                 if (fr.at(x + shift, y) != centre.at(x, y)) return false;
@@ -208,8 +199,8 @@ TEST_F(Slip, BallMovesSixPixelsPerUnitAndStopsAtSeven) {
 }
 
 TEST_F(Slip, BallPictureIsRebuiltEachCall) {
-    Frame clean = draw(1.25f, 0);
+    ProbeFrame clean = draw(1.25f, 0);
     std::fill(SCRATCH_IMAGE, SCRATCH_IMAGE + SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE, 0xFFFFFFFFu);
-    Frame dirty = draw(1.25f, 0);
-    EXPECT_TRUE(std::equal(clean.f.pixels, clean.f.pixels + FRAME_PIXELS, dirty.f.pixels));
+    ProbeFrame dirty = draw(1.25f, 0);
+    EXPECT_TRUE(clean.same(dirty));
 }

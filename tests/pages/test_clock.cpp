@@ -1,44 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "core/buttons.h"
 #include "core/page.h"
-#include "gfx/font.h"
-#include "gfx/gfx.h"
 #include "host/headless.h"
 #include "host/host.h"
 #include "host/local_time.h"
 #include "pages/clock.h"
 #include "setup/settings.h"
+#include "frame_probe.h"
 
 namespace {
 
 constexpr uint32_t WHITE = 0xFFFFFFFF, LABEL = 0xFF60F0F0, GREY = 0xFF707070, BLACK = 0x00000000;
 
-struct Frame {
-    FrameBuffer f{};
-    uint32_t at(int x, int y) const { return f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)]; }
-};
-
-// Whether the frame shows text as a left-aligned run with its pen at (x, y), compared over the run's box
-// against the same run drawn alone on the background.
-bool shows_run(const Frame& fr, int font, int x, int y, uint32_t color, const char* text) {
-    Frame ref;
-    std::fill(ref.f.pixels, ref.f.pixels + FRAME_PIXELS, setup_background_color());
-    int end = x;
-    for (const char* c = text; *c; ++c)
-        end += font_draw_glyph(ref.f.pixels, FRAME_WIDTH, FRAME_HEIGHT, font, end, y, color, *c);
-    for (int yy = y + 1; yy <= y + FONT_TABLE[font].height; ++yy)
-        for (int xx = x; xx < end; ++xx)
-            if (fr.at(xx, yy) != ref.at(xx, yy)) return false;
-    return true;
+// 2024-05-03 (a Friday, day 17) at hh:mm:ss.250.
+ClockTime at_hms(int hms) {
+    return {2024,
+            5,
+            3,
+            17,
+            static_cast<uint16_t>(hms / 10000),
+            static_cast<uint16_t>(hms / 100 % 100),
+            static_cast<uint16_t>(hms % 100),
+            250};
 }
-bool shows_centered(const Frame& fr, int font, int cx, int cy, uint32_t color, const char* text) {
-    return shows_run(fr, font, cx - font_text_width(font, text) / 2, cy - FONT_TABLE[font].height / 2, color,
-                     text);
+int hms(const ClockTime& t) {
+    return t.hour * 10000 + t.minute * 100 + t.second;
 }
 
 class Clock : public ::testing::Test {
@@ -46,26 +36,23 @@ class Clock : public ::testing::Test {
     void SetUp() override {
         host_reset_all();
         host_start();
-        set_time(10, 10, 30);
+        set_time(101030);
         current_page = PAGE_CLOCK;
     }
     void TearDown() override { host_set_local_time(nullptr); }
-    static void set_time(int h, int m, int s) {
-        const ClockTime t{
-            2024, 5, 3, 17, static_cast<uint16_t>(h), static_cast<uint16_t>(m), static_cast<uint16_t>(s),
-            250};
-        host_set_local_time(&t);
+    static void set_time(int t) {
+        const ClockTime c = at_hms(t);
+        host_set_local_time(&c);
     }
-    Frame draw() {
-        Frame fr;
-        page_draw_frame(fr.f.pixels);
+    static ProbeFrame draw() {
+        ProbeFrame fr;
+        page_draw_frame(fr.px());
         return fr;
     }
     static int32_t input(int32_t e) {
         button_event = e;
         return page_clock_input();
     }
-    static int hms(const ClockTime& t) { return t.hour * 10000 + t.minute * 100 + t.second; }
 };
 
 } // namespace
@@ -95,20 +82,20 @@ TEST_F(Clock, HourShownOnBothDialsAndInLocalTime) {
 }
 
 TEST_F(Clock, TimeViewsDrawTheShiftedHour) {
-    set_time(22, 0, 5);
+    set_time(220005);
     device_settings.demo_mode = DEMO_NONE; // its label would touch the title
     device_settings.option_flags &= ~OPTION_24H_TIME;
     local_offset_hours = 3;
-    Frame gmt = draw();
-    EXPECT_TRUE(shows_centered(gmt, 0, 64, 12, LABEL, "GMT Time"));
-    EXPECT_TRUE(shows_run(gmt, 4, 18, 21, WHITE, "10"));
-    EXPECT_TRUE(shows_run(gmt, 0, 93, 20, 0xFF888888, "pm"));
-    EXPECT_TRUE(shows_run(gmt, 0, 91, 35, WHITE, ":05"));
+    ProbeFrame gmt = draw();
+    EXPECT_TRUE(gmt.shows_text(0, 64, 12, LABEL, "GMT Time"));
+    EXPECT_TRUE(gmt.shows_run(4, 18, 21, WHITE, "10"));
+    EXPECT_TRUE(gmt.shows_run(0, 93, 20, 0xFF888888, "pm"));
+    EXPECT_TRUE(gmt.shows_run(0, 91, 35, WHITE, ":05"));
     clock_view = CLOCK_VIEW_LOCAL;
-    Frame local = draw();
-    EXPECT_TRUE(shows_centered(local, 0, 64, 12, LABEL, "Local Time"));
-    EXPECT_TRUE(shows_run(local, 4, 18, 21, WHITE, "01"));
-    EXPECT_TRUE(shows_run(local, 0, 93, 20, 0xFF888888, "am"));
+    ProbeFrame local = draw();
+    EXPECT_TRUE(local.shows_text(0, 64, 12, LABEL, "Local Time"));
+    EXPECT_TRUE(local.shows_run(4, 18, 21, WHITE, "01"));
+    EXPECT_TRUE(local.shows_run(0, 93, 20, 0xFF888888, "am"));
 }
 
 // The clock reads the platform once, on the first frame that shows a time; in the runner that is the first
@@ -127,10 +114,9 @@ TEST_F(Clock, ReadsTheLocalTimeOnce) {
                  {"wait 1500ms\nlocal-time 08:30:00\nwait 1s", 70001}};
     for (const Case& c : cases) {
         const char* argv[] = {"zt30-headless", "--local-time", "07:00:00", "-"};
-        FILE* in = std::tmpfile();
+        FILE *in = std::tmpfile(), *sink = std::tmpfile();
         std::fputs(c.script, in);
         std::rewind(in);
-        FILE* sink = std::tmpfile();
         EXPECT_EQ(headless_main(4, argv, in, sink, sink), 0);
         std::fclose(in);
         std::fclose(sink);
@@ -142,8 +128,7 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
     struct Case {
         int field;
         int32_t event;
-        int hms, offset;           // before
-        int want_hms, want_offset; // after
+        int hms, offset, want_hms, want_offset;
     } cases[] = {
         {0, EV_LEFT_RELEASE, 5006, 0, 235006, 0},    {0, EV_VIEW_RELEASE, 230506, 0, 506, 0},
         {1, EV_VIEW_RELEASE, 95906, 0, 90006, 0},    {1, EV_LEFT_RELEASE, 90006, 0, 95906, 0},
@@ -153,20 +138,13 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
     for (const Case& c : cases) {
         clock_setting = 1;
         clock_edit_field = static_cast<int8_t>(c.field);
-        clock_edit = ClockTime{2024,
-                               5,
-                               3,
-                               17,
-                               static_cast<uint16_t>(c.hms / 10000),
-                               static_cast<uint16_t>(c.hms / 100 % 100),
-                               static_cast<uint16_t>(c.hms % 100),
-                               0};
+        clock_edit = at_hms(c.hms);
         local_offset_hours = c.offset;
         clock_blink = 0;
         EXPECT_EQ(input(c.event), EV_NONE);
         EXPECT_EQ(hms(clock_edit), c.want_hms) << "field " << c.field << " event " << c.event;
         EXPECT_EQ(local_offset_hours, c.want_offset) << "field " << c.field;
-        EXPECT_EQ(clock_blink, 2);
+        EXPECT_EQ(clock_blink, 2); // shown for two whole seconds after the edit
     }
     clock_edit_field = CLOCK_FIELD_HOUR;
     for (int f : {1, 2, 3, 0}) {
@@ -174,8 +152,7 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
         EXPECT_EQ(clock_edit_field, f);
     }
     local_offset_hours = -2;
-    Frame fr = draw();
-    EXPECT_TRUE(shows_centered(fr, 0, 64, 100, WHITE, "Local -02"));
+    EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local -02"));
 }
 
 TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
@@ -190,7 +167,7 @@ TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
     input(EV_BOTH_PRESS);
     EXPECT_EQ(clock_setting, 0);
     EXPECT_EQ(clock_view, CLOCK_VIEW_ANALOG);
-    const ClockTime want{2024, 5, 3, 17, 11, 9, 30, 250};
+    const ClockTime want = at_hms(110930);
     EXPECT_EQ(std::memcmp(&clock_time, &want, sizeof want), 0);
 }
 
@@ -210,9 +187,9 @@ TEST_F(Clock, AirDataTexts) {
     const struct {
         float ft;
         const char *thousands, *rest;
-    } alts[] = {{1234.56f, "1", "200"},  {5600.0f, "5", "600"},  {5650.0f, "5", "700"}, {950.0f, "1", "000"},
-                {0.0f, "0", "000"},      {-500.0f, "-0", "500"}, {-40.0f, "0", "000"},  {-60.0f, "-0", "100"},
-                {-1234.0f, "-1", "200"}, {12345.0f, "12", "300"}};
+    } alts[] = {{1234.56f, "1", "200"}, {5650.0f, "5", "700"},   {950.0f, "1", "000"},
+                {0.0f, "0", "000"},     {-500.0f, "-0", "500"},  {-40.0f, "0", "000"},
+                {-60.0f, "-0", "100"},  {-1234.0f, "-1", "200"}, {12345.0f, "12", "300"}};
     for (const auto& c : alts) {
         page_clock_format_density_alt(c.ft, a, b);
         EXPECT_STREQ(a, c.thousands) << c.ft;
@@ -223,38 +200,38 @@ TEST_F(Clock, AirDataTexts) {
 TEST_F(Clock, AirDataViewsWithoutDemo) {
     device_settings.demo_mode = DEMO_NONE;
     clock_view = CLOCK_VIEW_AIRSPEED;
-    Frame kt = draw();
-    EXPECT_TRUE(shows_centered(kt, 4, 64, 36, WHITE, "152 k"));
-    EXPECT_TRUE(shows_centered(kt, 2, 33, 84, GREY, "14.1"));
-    EXPECT_TRUE(shows_centered(kt, 0, 33, 111, LABEL, "OAT C"));
-    EXPECT_TRUE(shows_centered(kt, 2, 33, 129, GREY, "+22d"));
+    ProbeFrame kt = draw();
+    EXPECT_TRUE(kt.shows_text(4, 64, 36, WHITE, "152 k"));
+    EXPECT_TRUE(kt.shows_text(2, 33, 84, GREY, "14.1"));
+    EXPECT_TRUE(kt.shows_text(0, 33, 111, LABEL, "OAT C"));
+    EXPECT_TRUE(kt.shows_text(2, 33, 129, GREY, "+22d"));
     device_settings.option_flags &= ~(OPTION_TAS_IN_KT | OPTION_TEMP_IN_C);
-    Frame mph = draw();
-    EXPECT_TRUE(shows_centered(mph, 4, 64, 36, WHITE, "174 m"));
-    EXPECT_TRUE(shows_centered(mph, 0, 33, 111, LABEL, "OAT F"));
-    EXPECT_TRUE(shows_centered(mph, 2, 33, 129, GREY, "+72d"));
+    ProbeFrame mph = draw();
+    EXPECT_TRUE(mph.shows_text(4, 64, 36, WHITE, "174 m"));
+    EXPECT_TRUE(mph.shows_text(0, 33, 111, LABEL, "OAT F"));
+    EXPECT_TRUE(mph.shows_text(2, 33, 129, GREY, "+72d"));
     clock_view = CLOCK_VIEW_DENSITY_ALT;
-    Frame alt = draw();
-    EXPECT_TRUE(shows_run(alt, 4, 63 - 15, 23, WHITE, "1"));
-    EXPECT_TRUE(shows_run(alt, 3, 65, 23, WHITE, "200"));
-    EXPECT_TRUE(shows_run(alt, 2, 103, 23, WHITE, "t"));
+    ProbeFrame alt = draw();
+    EXPECT_TRUE(alt.shows_run(4, 63 - 15, 23, WHITE, "1"));
+    EXPECT_TRUE(alt.shows_run(3, 65, 23, WHITE, "200"));
+    EXPECT_TRUE(alt.shows_run(2, 103, 23, WHITE, "t"));
 }
 
 // At 12:30 the hour hand stands halfway between 12 and 1: 30 pixels out it passes column 71, and its tip
 // (73.1, 46.2) stops short of row 45.
 TEST_F(Clock, AnalogHourHandAtHalfPast) {
-    set_time(12, 30, 15);
+    set_time(123015);
     clock_view = CLOCK_VIEW_ANALOG;
-    Frame fr = draw();
+    ProbeFrame fr = draw();
     EXPECT_EQ(fr.at(71, 51), WHITE);
     EXPECT_EQ(fr.at(64, 51), BLACK);
-    for (int x = 71; x <= 80; ++x) EXPECT_EQ(fr.at(x, 45), BLACK) << x;
-    EXPECT_TRUE(shows_centered(fr, 0, 116, 10, GREY, "pm"));
-    EXPECT_TRUE(shows_centered(fr, 0, 64, 10, GREY, "GMT"));
+    EXPECT_TRUE(fr.same(ProbeFrame(), {71, 45, 80, 45}));
+    EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "pm"));
+    EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "GMT"));
     // VIEW held: the dial shows local time, here 11:30 am.
     local_offset_hours = -1;
     EXPECT_EQ(input(EV_VIEW_LONG), EV_NONE);
     fr = draw();
-    EXPECT_TRUE(shows_centered(fr, 0, 116, 10, GREY, "am"));
-    EXPECT_TRUE(shows_centered(fr, 0, 64, 10, GREY, "LOCAL"));
+    EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
+    EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
 }

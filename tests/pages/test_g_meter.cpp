@@ -74,7 +74,7 @@ TEST_F(GMeter, NumberViewRoundsToTenths) {
         ProbeFrame fr, ref;
         page_g_meter_draw_digital_view(fr.px(), c.g);
         font_draw_text_centered(ref.px(), 5, 59, 60, 0xFFFFFFFF, c.text);
-        EXPECT_TRUE(fr.same(ref, 0, 30, 127, 90)) << c.g << " " << c.text;
+        EXPECT_TRUE(fr.same(ref, {0, 30, 127, 90})) << c.g << " " << c.text;
     }
 }
 
@@ -107,6 +107,6 @@ TEST_F(GMeter, DialScaleFromTheLimits) {
         // The top numeral, its tile at (73, 13), two pixels right of the tile's centre.
         ProbeFrame ref;
         font_draw_text_left(ref.px(), FRAME_WIDTH, FRAME_HEIGHT, 0, 81, 15, 0xFF707070, c.top);
-        EXPECT_TRUE(fr.same(ref, 73, 15, 90, 30)) << c.top;
+        EXPECT_TRUE(fr.same(ref, {73, 15, 90, 30})) << c.top;
     }
 }

@@ -2,18 +2,13 @@
 
 #include <string>
 
-#include "core/buttons.h"
 #include "core/page.h"
-#include "gfx/gfx.h"
-#include "host/headless.h"
 #include "host/host.h"
-#include "host/scheduler.h"
 #include "pages/timer.h"
 #include "setup/settings.h"
+#include "frame_probe.h"
 
 namespace {
-
-constexpr uint32_t ALERT_GREY = 0xFFC0C0C0;
 
 class Timer : public ::testing::Test {
   protected:
@@ -22,15 +17,10 @@ class Timer : public ::testing::Test {
         setup_settings_reset();
         current_page = PAGE_TIMER1;
     }
-    FrameBuffer f{};
+    ProbeFrame f;
     UserTimer& t = user_timers[0];
-    void draw() { page_draw_frame(f.pixels); }
-    // One decoded event through the dispatch; returns what page stepping was left with.
-    int32_t send(int32_t ev) {
-        button_event = ev;
-        btn_dispatch(0, 0);
-        return button_event;
-    }
+    void draw() { page_draw_frame(f.px()); }
+    static int32_t send(int32_t ev) { return send_event(ev); }
     // The page works out whether the timer counts down when it draws.
     void set_preset(int32_t h, int32_t m, int32_t s) {
         t.preset_hours = h, t.preset_minutes = m, t.preset_seconds = s;
@@ -44,13 +34,8 @@ class Timer : public ::testing::Test {
         std::snprintf(s, sizeof s, "%d:%02d:%02d", t.hours, t.minutes, t.seconds);
         return s;
     }
-    // True when columns x0..x1 of rows y0..y1 hold only the background.
-    bool blank(int x0, int y0, int x1, int y1) const {
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x)
-                if (f.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)] != 0) return false;
-        return true;
-    }
+    // True when the box holds only the background.
+    bool blank(Box b) const { return f.same(ProbeFrame(), b); }
 };
 
 } // namespace
@@ -152,101 +137,16 @@ TEST_F(Timer, PresetEditing) {
 TEST_F(Timer, EditedFieldBlinksFiveOnSixOffAndShowsAtOnceAfterAStep) {
     set_preset(1, 11, 11);
     send(EV_BOTH_PRESS);
-    struct Field {
-        int x0, x1;
-    };
-    const Field boxes[] = {{22, 46}, {55, 79}, {88, 112}};
+    const Box fields[] = {{22, 63, 46, 85}, {55, 63, 79, 85}, {88, 63, 112, 85}};
     std::string seen;
     for (int i = 0; i < 25; ++i) {
         if (i == 14) send(EV_RIGHT_RELEASE); // to minutes, in the hidden phase
         draw();
-        const Field& b = boxes[t.selected_field];
-        seen += blank(b.x0, 63, b.x1, 85) ? '-' : '#';
+        seen += blank(fields[t.selected_field]) ? '-' : '#';
         // Only the selected field blinks; page arrows and bars are not drawn while editing.
-        const Field& other = boxes[(t.selected_field + 1) % 3];
-        ASSERT_FALSE(blank(other.x0, 63, other.x1, 85));
-        ASSERT_TRUE(blank(0, 140, 14, 159));
+        ASSERT_FALSE(blank(fields[(t.selected_field + 1) % 3]));
+        ASSERT_TRUE(blank({0, 140, 14, 159}));
     }
     EXPECT_EQ(seen, "#####------###"
                     "#####------");
-}
-
-TEST_F(Timer, PlayPauseSymbolHidesWhileAnAlertIsActive) {
-    draw(); // no alert yet: the blink starts over
-    timer2_alert = 1;
-    draw(); // the overlay works out alert_active after the page is drawn
-    EXPECT_FALSE(blank(2, 36, 17, 52));
-    // From the next frame on, in both blink phases: the strip covers columns 0..14, the symbol reaches 16.
-    for (int i = 0; i < 20; ++i) {
-        draw();
-        ASSERT_TRUE(blank(15, 36, 17, 52)) << i;
-        if (i < 10) {
-            ASSERT_TRUE(blank(0, 36, 17, 52)) << i; // the hidden phase
-        }
-    }
-}
-
-// Whole seconds of the host's ticks with mouse clicks on the bezel, as the window runs them.
-TEST(TimerHost, ExpiryRaisesTheAlertOnceOnAnyPageWithItsVisualBit) {
-    struct Case {
-        uint32_t visual_mask;
-        int page;       // the timer's page
-        int32_t raised; // the alert that comes up
-    };
-    const Case cases[] = {{1, PAGE_TIMER1, 1}, {2, PAGE_TIMER1, 0}, {2, PAGE_TIMER2, 1}, {1, PAGE_TIMER2, 0}};
-    for (const Case& c : cases) {
-        const int i = c.page - PAGE_TIMER1;
-        host_reset_all();
-        host_start();
-        device_settings.visual_alert_mask = c.visual_mask;
-        HostScheduler sched;
-        host_sched_reset(&sched);
-        uint64_t now = 0;
-        auto run = [&](uint64_t ms) { host_sched_run(&sched, now += ms, -1); };
-        auto click = [&](HeadlessButton b) {
-            int x, y;
-            headless_button_point(b, &x, &y);
-            host_hit_test(true, x, y);
-            run(50);
-            host_hit_test(false, x, y);
-            run(50);
-        };
-        run(100);
-        while (current_page != c.page) click(HL_BUTTON_RIGHT);
-        click(HL_BUTTON_BOTH);
-        click(HL_BUTTON_RIGHT);
-        click(HL_BUTTON_RIGHT);
-        for (int k = 0; k < 5; ++k) click(HL_BUTTON_VIEW);
-        click(HL_BUTTON_BOTH); // accept 0:00:05
-        // Start, noting the tenth-second tick at which the timer began to run.
-        int x, y;
-        headless_button_point(HL_BUTTON_VIEW, &x, &y);
-        host_hit_test(true, x, y);
-        run(50);
-        host_hit_test(false, x, y);
-        while (!user_timers[i].running) run(10);
-        const uint64_t started = sched.tenth_count;
-        click(HL_BUTTON_LEFT); // the alert comes up on another page
-        const int32_t away = current_page;
-        int32_t& alert = i == 0 ? timer1_alert : timer2_alert;
-        int rises = 0, shown = 0;
-        uint64_t stopped = 0;
-        for (int k = 0; k < 1000; ++k) {
-            int32_t before = alert;
-            run(10);
-            rises += alert && !before;
-            shown += host_frame.pixels[gfx_index(0, 5, FRAME_WIDTH, FRAME_HEIGHT)] == ALERT_GREY;
-            if (!stopped && !user_timers[i].running) stopped = sched.tenth_count;
-        }
-        EXPECT_EQ(stopped - started, 50u) << "five seconds of tenths";
-        EXPECT_EQ(rises, c.raised);
-        EXPECT_EQ(alert, c.raised);
-        EXPECT_EQ(shown > 0, c.raised == 1);
-        // VIEW acknowledges it; it stays down while the timer stays expired.
-        click(HL_BUTTON_VIEW);
-        run(5000);
-        EXPECT_EQ(alert, 0);
-        EXPECT_EQ(user_timers[i].expired, 1);
-        EXPECT_EQ(current_page, away) << "the acknowledgement is no page input";
-    }
 }
