@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
-#include <vector>
-
+#include "capture.h"
 #include "host/bezel.h"
 #include "host/help.h"
 #include "host/host.h"
@@ -11,21 +8,9 @@
 
 namespace {
 
-struct Parsed {
-    int code;
+struct Parsed : RunResult {
     SimOptions options;
-    std::string out, err;
 };
-
-std::string slurp(FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
 
 Parsed parse(std::vector<const char*> args) {
     args.insert(args.begin(), "zt30-sim");
