@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "host/bezel.h"
@@ -60,10 +60,18 @@ TEST_F(Bezel, EachControlFillsExactlyItsMouseRegion) {
         EXPECT_GE(luma(at(r.x1, my)) - luma(at(r.x1 + 1, my)), 12);
         EXPECT_GE(luma(at(mx, r.y0)) - luma(at(mx, r.y0 - 1)), 12);
         EXPECT_GE(luma(at(mx, r.y1)) - luma(at(mx, r.y1 + 1)), 12);
-        // ... and what a click on the pictured control hits is that control.
-        host_reset_all();
-        host_hit_test(true, mx, my);
-        EXPECT_EQ(host_bezel_pressed(), r.pressed);
+        // A press anywhere up to the edges presses that control and its release lets go; one pixel
+        // beyond any edge, nothing.
+        for (auto [x, y, hit] :
+             {std::tuple(r.x0, r.y0, true), std::tuple(r.x1, r.y1, true), std::tuple(r.x0, r.y1, true),
+              std::tuple(r.x1, r.y0, true), std::tuple(r.x0 - 1, my, false), std::tuple(r.x1 + 1, my, false),
+              std::tuple(mx, r.y0 - 1, false), std::tuple(mx, r.y1 + 1, false)}) {
+            host_reset_all();
+            host_hit_test(true, x, y);
+            EXPECT_EQ(host_bezel_pressed(), hit ? r.pressed : 0u) << x << "," << y;
+            host_hit_test(false, x, y);
+            EXPECT_EQ(host_bezel_pressed(), 0u) << x << "," << y;
+        }
     }
 }
 
