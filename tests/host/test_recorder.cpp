@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "capture.h"
 #include "core/buttons.h"
 #include "core/flight.h"
 #include "core/page.h"
@@ -46,8 +47,8 @@ struct State {
     uint64_t frames;
 
     static State now() {
-        return State{host_frame, button_decoder, current_page, brightness_overlay_shown, brightness_percent,
-                     demo_sweep, host_frames_rendered};
+        return State{host_frame,         button_decoder, current_page,        brightness_overlay_shown,
+                     brightness_percent, demo_sweep,     host_frames_rendered};
     }
     bool operator==(const State& o) const {
         return std::memcmp(&frame, &o.frame, sizeof frame) == 0 &&
@@ -73,19 +74,17 @@ const KeyChange SESSION[] = {
     {6400, HOST_KEY_B, true},                                    // held to the end: the decoder counts
 };
 
-// Runs the session on a clock that wakes at each input and otherwise every `step` ms (the window
-// wakes every tick while shown, once a second while hidden).
-void drive(HostSession* s, uint64_t step, uint64_t end_ms) {
+// Runs the session on a clock that wakes at each input and otherwise every `step` ms (the window wakes
+// every tick while shown, once a second while hidden), or, given `random`, 1 to `step` ms apart.
+void drive(HostSession* s, uint64_t step, uint64_t end_ms, std::mt19937* random = nullptr, int backlog = -1) {
     uint64_t now = 0;
+    auto next = [&] { return now + (random ? 1 + (*random)() % step : step); };
     for (const KeyChange& k : SESSION) {
-        while (now + step < k.at_ms) host_session_run(s, now += step, -1);
-        host_session_run(s, now = k.at_ms, -1);
+        for (uint64_t t; (t = next()) < k.at_ms;) host_session_run(s, now = t, backlog);
+        host_session_run(s, now = k.at_ms, backlog);
         host_keyboard_event(&s->keys, &s->pointer, k.key, 0, k.down, false, s->sched.tick_count);
     }
-    while (now < end_ms) {
-        now = std::min(now + step, end_ms);
-        host_session_run(s, now, -1);
-    }
+    while (now < end_ms) host_session_run(s, now = std::min(next(), end_ms), backlog);
 }
 
 } // namespace
@@ -150,7 +149,10 @@ TEST(Recorder, WritesWaitsToTheTickEachEventWasAppliedAt) {
     EXPECT_EQ(expects, 32 * 40);
 }
 
+// The local time is fixed: CLOCK reads it once, and the machine's second could turn between two runs.
 TEST(Session, TicksInBatchesLeaveTheSameStateAsTicksOnTime) {
+    const ClockTime t{2000, 1, 6, 1, 14, 30, 5, 0};
+    host_set_local_time(&t);
     HostSession s{};
     host_session_begin(&s);
     drive(&s, 1, 7000); // woken every millisecond: every tick on time
@@ -164,44 +166,32 @@ TEST(Session, TicksInBatchesLeaveTheSameStateAsTicksOnTime) {
         drive(&s, step, 7000);
         EXPECT_TRUE(State::now() == on_time) << "woken every " << step << " ms";
     }
+    host_set_local_time(nullptr);
 }
 
+// Woken irregularly, as a real window is; the CLOCK page reads the local time.
 TEST(Session, RecordedSessionReplaysToTheSameFrame) {
-    // Woken irregularly, as a real window is, with the local time read once in a frame.
     std::mt19937 random(16);
     for (int round = 0; round < 3; ++round) {
         HostSession s{};
         host_session_begin(&s);
         Recording rec;
         ASSERT_TRUE(host_recorder_start(&s.recorder, rec.file, "t.zts", &s.sched, stderr));
-        ClockTime t{2000, 1, 6, 1, 14, 30, 5, 0}, read{};
+        ClockTime t{2000, 1, 6, 1, 14, 30, 5, 0};
         host_set_local_time(&t);
-        uint64_t now = 0;
-        for (const KeyChange& k : SESSION) {
-            while (now + 30 < k.at_ms) host_session_run(&s, now += 1 + random() % 30, 8);
-            if (k.at_ms == 1500) {
-                host_local_time(&read);
-                host_recorder_tick(&s.recorder);
-            }
-            host_session_run(&s, now = k.at_ms, 8);
-            host_keyboard_event(&s.keys, &s.pointer, k.key, 0, k.down, false, s.sched.tick_count);
-        }
-        while (now < 6543) host_session_run(&s, now = std::min<uint64_t>(now + 1 + random() % 30, 6543), 8);
+        drive(&s, 30, 6543, &random, 8);
         host_set_local_time(nullptr);
         EXPECT_EQ(s.sched.ticks_skipped, 0u);
         ASSERT_TRUE(host_recorder_finish(&s.recorder));
         State shown = State::now();
         std::string script(rec.text, rec.size);
         EXPECT_NE(script.find("\nlocal-time 14:30:05\n"), std::string::npos);
-
         HeadlessScript parsed;
         std::string error;
         ASSERT_TRUE(headless_parse("t.zts", script, &parsed, &error)) << error;
-        FILE* out = std::tmpfile();
-        FILE* err = std::tmpfile();
-        EXPECT_EQ(headless_run(parsed, HeadlessOptions{}, out, err), 0) << round;
+        FILE *out = std::tmpfile(), *err = std::tmpfile();
+        EXPECT_EQ(headless_run(parsed, HeadlessOptions{}, out, err), 0) << round << slurp(err);
         std::fclose(out);
-        std::fclose(err);
         EXPECT_TRUE(State::now() == shown) << round;
     }
 }
