@@ -5,6 +5,7 @@
 #include <ctime>
 #include <random>
 #include <regex>
+#include <tuple>
 
 #include "capture.h"
 #include "host/headless.h"
@@ -276,27 +277,10 @@ TEST(HeadlessRun, DumpShotAndWindowHoldTheLastFrame) {
               nullptr);
 }
 
-// Write failures inside the PNG encoder, on opening, and of a whole picture.
-TEST(HeadlessRun, UnwritableFilesStopWithOneLineAndExit1) {
-    TempDir dir;
-    const struct {
-        std::string file, line, reason;
-    } cases[] = {
-        {"/dev/full", "shot /dev/full 4", "No space left on device"},
-        {dir.file("no/w.png"), "window " + dir.file("no/w.png"), "No such file or directory"},
-        {dir.path, "dump " + dir.path, "Is a directory"},
-    };
-    for (const auto& c : cases) {
-        RunResult r = run_script("wait 10ms\n" + c.line + "\nprobe 0 0\n");
-        EXPECT_EQ(r.code, 1) << c.line;
-        EXPECT_EQ(r.err, "-:2: cannot write '" + c.file + "': " + c.reason + "\n") << c.line;
-        EXPECT_EQ(r.out, "") << c.line;
-    }
-}
-
-// A disk that fills part way through: the error, and no file under the name nor beside it; a file of that
-// name from before stays as it was.
-TEST(HeadlessRun, FailedWritesLeaveNoPartialFile) {
+// Write failures inside the PNG encoder, on opening, of a whole picture, and a disk that fills part way
+// through: one line, exit 1, and no file under the name nor beside it; a file of that name from before
+// stays as it was.
+TEST(HeadlessRun, FailedWritesStopWithOneLineAndLeaveNoPartialFile) {
     TempDir dir;
     const std::string old = dir.file("old.png");
     FILE* f = std::fopen(old.c_str(), "wb");
@@ -309,17 +293,24 @@ TEST(HeadlessRun, FailedWritesLeaveNoPartialFile) {
         budget -= size;
         return ::write(fd, data, size);
     });
+    const std::string full = "No space left on device";
+    std::vector<std::tuple<std::string, std::string, std::string, size_t>> cases = {
+        {"shot /dev/full 4", "/dev/full", full, SIZE_MAX},
+        {"window " + dir.file("no/w.png"), dir.file("no/w.png"), "No such file or directory", SIZE_MAX},
+        {"dump " + dir.path, dir.path, "Is a directory", SIZE_MAX}};
     for (size_t room : {0, 100, 5000})
         for (const std::string& name : {dir.file("new.png"), old})
-            for (const std::string& line : {"shot \"" + name + "\" 4", "window " + name, "dump " + name}) {
-                budget = room;
-                RunResult r = run_script("wait 10ms\n" + line + "\nprobe 0 0\n");
-                EXPECT_EQ(r.code, 1) << line;
-                EXPECT_EQ(r.err, "-:2: cannot write '" + name + "': No space left on device\n") << line;
-                EXPECT_EQ(dir.names(), std::vector<std::string>{"old.png"})
-                    << line << " with room for " << room;
-                EXPECT_EQ(slurp(std::fopen(old.c_str(), "rb")), "before");
-            }
+            for (const std::string& line : {"shot \"" + name + "\" 4", "window " + name, "dump " + name})
+                cases.emplace_back(line, name, full, room);
+    for (const auto& [line, file, reason, room] : cases) {
+        budget = room;
+        RunResult r = run_script("wait 10ms\n" + line + "\nprobe 0 0\n");
+        EXPECT_EQ(r.code, 1) << line;
+        EXPECT_EQ(r.err, "-:2: cannot write '" + file + "': " + reason + "\n") << line;
+        EXPECT_EQ(r.out, "") << line;
+        EXPECT_EQ(dir.names(), std::vector<std::string>{"old.png"}) << line << " with room for " << room;
+        EXPECT_EQ(slurp(std::fopen(old.c_str(), "rb")), "before");
+    }
     host_file_set_write_hook(nullptr);
 }
 
