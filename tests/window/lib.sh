@@ -67,11 +67,6 @@ grab() {
 }
 # pixel NAME X Y: #RRGGBB of one frame pixel.
 pixel() { awk -F'[,: ]+' -v x="$2" -v y="$3" 'NR > 1 && $1 == x && $2 == y { print $6 }' "$1.txt"; }
-# count NAME COLOUR X0 Y0 X1 Y1: frame pixels of that colour in the rectangle (ends included).
-count() {
-    awk -F'[,: ]+' -v c="$2" -v x0="$3" -v y0="$4" -v x1="$5" -v y1="$6" '
-        NR > 1 && $1 >= x0 && $1 <= x1 && $2 >= y0 && $2 <= y1 && $6 == c { n++ } END { print n + 0 }' "$1.txt"
-}
 # window_pixel X Y: #RRGGBB of one pixel of the window; picture_pixel X Y: the same in picture coordinates.
 window_pixel() {
     import -window "$WID" -crop "1x1+$1+$2" -depth 8 txt:- 2>>import.log | awk 'NR == 2 { print $3 }'
@@ -89,11 +84,10 @@ click() {
 # The page bars of CLOCK (the first page: all bars right) and RUN TIME (one bar left).
 on_clock() { grab page && [ "$(pixel page 91 150)" = "#FFFFFF" ] && [ "$(pixel page 12 150)" != "#FFFFFF" ]; }
 on_run_time() { grab page && [ "$(pixel page 12 150)" = "#FFFFFF" ] && [ "$(pixel page 91 150)" != "#FFFFFF" ]; }
-# brightness_bar N: the brightness overlay shows a bar N long (columns 20..19+N of rows 80..94).
+# brightness_bar N: the brightness overlay shows a bar N long: rows 80..94 white exactly over columns 20..19+N.
 brightness_bar() {
-    grab overlay && [ "$(count overlay '#FFFFFF' 20 80 $((19 + $1)) 94)" -eq $((15 * $1)) ] &&
-        [ "$(count overlay '#FFFFFF' $((20 + $1)) 80 127 94)" -eq 0 ] &&
-        [ "$(count overlay '#FFFFFF' 0 80 19 94)" -eq 0 ]
+    grab overlay && awk -F'[,: ]+' -v n="$1" 'NR > 1 && $2 >= 80 && $2 <= 94 &&
+        ($6 == "#FFFFFF") != ($1 >= 20 && $1 < 20 + n) { bad++ } END { exit bad > 0 }' overlay.txt
 }
 client_size() { xwininfo -id "$WID" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 size_is() { [ "$(client_size)" = "$1" ]; }
