@@ -72,13 +72,9 @@ check through-link 0 "" 'shot link.png\n'
 [ -z "$(ls -A | grep '^\.')" ] || fail "temporary files left: $(ls -A)"
 
 # On a terminal with no script, a hint that commands come from standard input.
-if command -v script >/dev/null; then
-    printf 'probe 1 1\n\004' | script -qec "'$bin' 2>tty.err" /dev/null >tty.out
-    [ "$(cat tty.err)" = "zt30-headless: reading commands from standard input, end with Ctrl-D (--help lists them)" ] &&
-        grep -q '^1 1 0x' tty.out || fail "terminal hint: $(cat tty.err)"
-else
-    echo "note: 'script' not found, terminal hint not checked"
-fi
+printf 'probe 1 1\n\004' | script -qec "'$bin' 2>tty.err" /dev/null >tty.out
+[ "$(cat tty.err)" = "zt30-headless: reading commands from standard input, end with Ctrl-D (--help lists them)" ] &&
+    grep -q '^1 1 0x' tty.out || fail "terminal hint: $(cat tty.err)"
 
 # Ctrl-C stops a long wait at once, with exit status 130. (Sent again until it lands: a signal that comes
 # before the program is ready is lost.)
@@ -89,10 +85,7 @@ for _ in $(seq 50); do
     sleep 0.1
     kill -INT "$pid" 2>/dev/null || break
 done
-if kill -0 "$pid" 2>/dev/null; then
-    kill -KILL "$pid"
-    fail "Ctrl-C did not stop a long wait"
-fi
+kill -0 "$pid" 2>/dev/null && kill -KILL "$pid"
 wait "$pid"
 code=$?
 [ "$code" = 130 ] && [ "$(cat int.err)" = "long.zts:1: interrupted" ] || fail "Ctrl-C: exit $code, $(cat int.err)"

@@ -7,12 +7,7 @@ SCALE=1 OX=0 OY=0 # the window picture's enlargement and its top-left corner in 
 mkdir -p "$OUT" && cd "$OUT" || exit 1
 rm -f ./*.txt ./*.log ./*.png ./*.zts
 
-cleanup() {
-    [ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
-}
-trap cleanup EXIT
+trap 'kill $SIM_PID $XVFB_PID 2>/dev/null; wait 2>/dev/null' EXIT
 fail() {
     echo "FAIL: $*" >&2
     [ -s sim.log ] && sed 's/^/  zt30-sim: /' sim.log >&2
