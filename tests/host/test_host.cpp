@@ -21,9 +21,9 @@ class Host : public ::testing::Test {
 TEST_F(Host, SettingsStartValues) {
     setup_settings_reset();
     const DeviceSettings& s = device_settings;
-    EXPECT_EQ(s.page_enable_mask, 0x1FBu);
-    EXPECT_EQ(std::tuple(s.audio_alert_mask, s.visual_alert_mask, s.audio_volume), std::tuple(7u, 0u, 5u));
-    EXPECT_EQ(s.option_flags, 0xFFFEu);
+    EXPECT_EQ(std::tuple(s.page_enable_mask, s.audio_alert_mask, s.visual_alert_mask, s.audio_volume,
+                         s.option_flags),
+              std::tuple(0x1FBu, 7u, 0u, 5u, 0xFFFEu));
     EXPECT_EQ(std::tuple(s.aoa_prestall_limit, s.aoa_cruise_limit, s.g_limit_positive, s.g_limit_negative),
               std::tuple(150, 50, 20, -10));
     EXPECT_EQ(std::tuple(s.demo_mode, s.speed_assist_flags), std::tuple(1u, 1u));

@@ -93,16 +93,13 @@ TEST(Recorder, WritesWaitsToTheTickEachEventWasAppliedAt) {
     host_session_run(&s, 47, -1);
     host_session_run(&s, 50, -1);
     // Two reads of the local time, as the CLOCK page makes them, in the ticks at 100 and 150 ms.
-    ClockTime t{2000, 1, 6, 1, 9, 5, 7, 0}, read{};
-    host_set_local_time(&t);
-    host_session_run(&s, 100, -1);
-    host_local_time(&read);
-    host_recorder_tick(&s.recorder);
-    t.second = 9;
-    host_set_local_time(&t);
-    host_session_run(&s, 150, -1);
-    host_local_time(&read);
-    host_recorder_tick(&s.recorder);
+    for (auto [ms, second] : {std::pair(100, 7), std::pair(150, 9)}) {
+        ClockTime t{2000, 1, 6, 1, 9, 5, static_cast<uint16_t>(second), 0}, read{};
+        host_set_local_time(&t);
+        host_session_run(&s, ms, -1);
+        host_local_time(&read);
+        host_recorder_tick(&s.recorder);
+    }
     host_set_local_time(nullptr);
     // A stall: all but 8 of the 10 ms ticks up to 5 s are dropped.
     host_session_run(&s, 5000, 8);
