@@ -1,6 +1,7 @@
 // What the host's programs print and write, read back for the tests.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <png.h>
 #include <unistd.h>
 
@@ -10,8 +11,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 struct RunResult {
     int code;

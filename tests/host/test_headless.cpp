@@ -258,9 +258,7 @@ TEST(HeadlessRun, DumpShotAndWindowHoldTheLastFrame) {
             for (int k = 0; k < 9; ++k) shot_bad += b.at(3 * x + k % 3, 3 * y + k / 3) != c;
             window_bad += w.at(FRAME_ORIGIN_X + x, FRAME_ORIGIN_Y + y) != c;
         }
-    EXPECT_EQ(dump_bad, 0);
-    EXPECT_EQ(shot_bad, 0);
-    EXPECT_EQ(window_bad, 0);
+    EXPECT_EQ(std::tuple(dump_bad, shot_bad, window_bad), std::tuple(0, 0, 0));
     // Too wide once enlarged: refused before anything is read or written.
     EXPECT_NE(host_png_write_rgb(dir.file("x.png").c_str(), host_frame.pixels, HOST_PNG_MAX_WIDTH, 1, 0, 2),
               nullptr);

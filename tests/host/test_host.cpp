@@ -39,17 +39,15 @@ TEST_F(Host, FirstFrameIsDrawnBeforeTheSettingsStartValues) {
     left_button_down = 1;
     button_decoder.release_suppressed = 1;
     host_start();
-    EXPECT_EQ(host_frames_rendered, 1u);
-    EXPECT_EQ(paint_countdown, PAINTS_PER_FRAME);
-    EXPECT_EQ(device_settings.demo_mode, 1u);
-    EXPECT_EQ(attitude_inset_shown, 1);
-    EXPECT_EQ(demo_sweep, 0.0f);
-    EXPECT_EQ(smooth_divisor[LOAD_FACTOR_CHANNEL], 10.0f);
-    EXPECT_EQ(smooth_divisor[35], 500.0f);
+    EXPECT_EQ(
+        std::tuple(host_frames_rendered, paint_countdown, device_settings.demo_mode, attitude_inset_shown),
+        std::tuple(1u, PAINTS_PER_FRAME, 1u, 1));
+    EXPECT_EQ(std::tuple(demo_sweep, smooth_divisor[LOAD_FACTOR_CHANNEL], smooth_divisor[35]),
+              std::tuple(0.0f, 10.0f, 500.0f));
     // The decoder takes the lines as they stand at creation.
-    EXPECT_EQ(button_decoder.left_prev, 1);
-    EXPECT_EQ(button_decoder.view_prev, 0);
-    EXPECT_EQ(button_decoder.release_suppressed, 0);
+    EXPECT_EQ(
+        std::tuple(button_decoder.left_prev, button_decoder.view_prev, button_decoder.release_suppressed),
+        std::tuple(1, 0, 0));
 }
 
 TEST_F(Host, PaintCountRendersFirstThenEveryTenth) {
@@ -61,8 +59,7 @@ TEST_F(Host, PaintCountRendersFirstThenEveryTenth) {
     host_reset_all();
     host_start();
     for (int i = 0; i < 25; ++i) host_tick_10ms();
-    EXPECT_EQ(host_frames_rendered, 26u);
-    EXPECT_EQ(paint_countdown, PAINTS_PER_FRAME);
+    EXPECT_EQ(std::tuple(host_frames_rendered, paint_countdown), std::tuple(26u, PAINTS_PER_FRAME));
     EXPECT_NEAR(demo_sweep, 0.25f, 1e-5f);
 }
 
