@@ -18,8 +18,7 @@ namespace {
 // The whole program with these arguments and this standard input.
 RunResult run_main(std::vector<const char*> args, const std::string& input) {
     args.insert(args.begin(), "zt30-headless");
-    FILE* in = std::tmpfile();
-    FILE *out = std::tmpfile(), *err = std::tmpfile();
+    FILE *in = std::tmpfile(), *out = std::tmpfile(), *err = std::tmpfile();
     std::fwrite(input.data(), 1, input.size(), in);
     std::rewind(in);
     RunResult r{headless_main(static_cast<int>(args.size()), args.data(), in, out, err), "", ""};
@@ -99,8 +98,6 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"probe 1 2 3 4 5 6", "wrong number of words for 'probe': expected 'probe X Y'"},
         {"wait 10", "bad duration '10'" + duration},
         {"wait 1.5s", "bad duration '1.5s'" + duration},
-        {"hold view 1", "bad duration '1'" + duration},
-        {"wait 10ms#x", "bad duration '10ms#x'" + duration},
         {"wait 3600000001ms", "duration '3600000001ms'" + limit},
         {"hold left 3600001s", "duration '3600001s'" + limit},
         {"wait 99999999999999999999999s", "duration '99999999999999999999999s'" + limit},
