@@ -27,11 +27,11 @@ struct Recording {
     Recording() { file = open_memstream(&text, &size); }
     ~Recording() { std::free(text); }
     std::string body() {
-        std::string all(text, size), out;
-        std::istringstream lines(all);
-        std::string l;
-        for (int n = 0; std::getline(lines, l); ++n)
-            if (n >= 2 && l.rfind("expect ", 0) != 0) out += l + "\n";
+        std::istringstream lines(std::string(text, size));
+        std::string out;
+        for (std::string l; std::getline(lines, l);)
+            if (l.rfind("# zt30-sim ", 0) && l.rfind("# Replay: ", 0) && l.rfind("expect ", 0))
+                out += l + "\n";
         return out;
     }
 };

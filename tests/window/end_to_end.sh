@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The simulator in a real window on a private X server: its title, client size and icon, the splash at
-# start, right and middle clicks pressing nothing, a click that steps the page, the pressed look of a
-# held key, the brightness overlay after a 1.2 s hold, a click in the overlay, and the window closed by
-# another client with exit code 0; before that, the failures without a display and with an unwritable
-# record file.
+# The simulator in a real window on a private X server: the failures without a display and with an
+# unwritable record file; title, size and icon, the splash, mouse clicks, the pressed look of a held key,
+# the brightness hold, and the window closed by another client with exit code 0.
 # Usage: end_to_end.sh ZT30-SIM ZT30-XCLOSE SCRATCH-DIR
 SIM=$1
 XCLOSE=$2

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# The window beyond the mouse, on a private X server: every key on its button (pressed look, page steps,
-# the brightness hold), help over the bezel, screenshots, zoom (2x size, hit regions), a
-# size forced on the window, hidden and shown again; the whole session recorded with --record and
-# replayed by zt30-headless to exit 0. Then --scale 2 at start, and the window destroyed by another
-# program, which must end the simulator with exit code 0.
+# The window beyond the mouse: every key on its button, the brightness hold from the keyboard, help,
+# screenshots, zoom, a forced size, hidden and shown again, all recorded with --record and replayed by
+# zt30-headless to exit 0. Then --scale 2 at start, and the window destroyed by another program.
 # Usage: keys_zoom_record.sh ZT30-SIM ZT30-XCLOSE ZT30-HEADLESS SCRATCH-DIR
 SIM=$1
 XCLOSE=$2

@@ -38,12 +38,9 @@ start_xvfb() {
 start_sim() {
     "$SIM" "$@" >sim.log 2>&1 &
     SIM_PID=$!
-    find_window() {
-        WID=$(xdotool search --onlyvisible --name "^${TITLE}\$" 2>/dev/null | head -n 1)
+    until_true 5 eval 'WID=$(xdotool search --onlyvisible --name "^${TITLE}\$" 2>/dev/null | head -n 1)
         [ -n "$WID" ] || kill -0 "$SIM_PID" 2>/dev/null || fail "the simulator ended before its window appeared"
-        [ -n "$WID" ]
-    }
-    until_true 5 find_window || fail "no window titled '$TITLE'"
+        [ -n "$WID" ]' || fail "no window titled '$TITLE'"
 }
 # sim_ends CODE AFTER: the simulator ends within 5 s with exit code CODE.
 sim_ends() {
