@@ -28,9 +28,6 @@ TEST_F(Host, SettingsStartValues) {
               std::tuple(150, 50, 20, -10));
     EXPECT_EQ(std::tuple(s.demo_mode, s.speed_assist_flags), std::tuple(1u, 1u));
     EXPECT_EQ(s.pitch_trim | s.roll_trim | s.slip_trim | s.oat_trim | s.alt_trim_low | s.unit_id, 0);
-    EXPECT_EQ(setup_background_color(), 0x00000000u);
-    device_settings.option_flags |= OPTION_BLUE_BG;
-    EXPECT_EQ(setup_background_color(), 0xFF000090u);
 }
 
 // The first frame is drawn on window creation, before the settings have their start values: demo_mode
