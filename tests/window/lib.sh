@@ -24,15 +24,15 @@ until_true() {
     done
 }
 
-# start_xvfb WxH: a server of our own on whatever display number is free, so parallel runs do not meet.
+# start_xvfb WxH: a server of our own on whatever display number is free, so parallel runs do not meet. It
+# must not reset when its last client leaves: a window opened during the reset finds no display.
 start_xvfb() {
     exec 5>display.log
-    Xvfb -displayfd 5 -screen 0 "${1}x24" -nolisten tcp >xvfb.log 2>&1 &
+    Xvfb -displayfd 5 -screen 0 "${1}x24" -nolisten tcp -noreset >xvfb.log 2>&1 &
     XVFB_PID=$!
     exec 5>&-
     until_true 5 test -s display.log || fail "Xvfb did not start: $(cat xvfb.log)"
     export DISPLAY=":$(tr -d '\n' <display.log)"
-    until_true 5 eval 'xdotool getdisplaygeometry >/dev/null 2>&1' || fail "Xvfb does not answer on $DISPLAY"
 }
 # start_sim ARGS...: runs the simulator and sets WID to its window.
 start_sim() {
