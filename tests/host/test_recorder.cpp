@@ -76,16 +76,20 @@ void drive(HostSession* s, uint64_t step, uint64_t end_ms, std::mt19937* random 
     while (now < end_ms) host_session_run(s, now = std::min(next(), end_ms), backlog);
 }
 
+// A session from its start, recorded into rec, with the local time fixed at t.
+void begin_recorded(HostSession* s, Recording* rec, const ClockTime& t) {
+    host_session_begin(s);
+    EXPECT_TRUE(host_recorder_start(&s->recorder, rec->file, "t.zts", &s->sched, stderr));
+    host_set_local_time(&t);
+}
+
 } // namespace
 
 TEST(Recorder, WritesWaitsToTheTickEachEventWasAppliedAt) {
     HostSession s{};
-    host_session_begin(&s);
     Recording rec;
-    ASSERT_TRUE(host_recorder_start(&s.recorder, rec.file, "t.zts", &s.sched, stderr));
     // The click below leaves the splash for CLOCK, whose first frame reads the local time.
-    ClockTime first{2000, 1, 6, 1, 8, 0, 0, 0};
-    host_set_local_time(&first);
+    begin_recorded(&s, &rec, ClockTime{2000, 1, 6, 1, 8, 0, 0, 0});
     host_session_run(&s, 35, -1);                                       // ticks 10, 20, 30
     host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count);  // goes at once
     host_pointer_push(&s.pointer, false, 340, 220, s.sched.tick_count); // waits for a tick
@@ -156,11 +160,8 @@ TEST(Session, RecordedSessionReplaysToTheSameFrame) {
     std::mt19937 random(16);
     for (int round = 0; round < 3; ++round) {
         HostSession s{};
-        host_session_begin(&s);
         Recording rec;
-        ASSERT_TRUE(host_recorder_start(&s.recorder, rec.file, "t.zts", &s.sched, stderr));
-        ClockTime t{2000, 1, 6, 1, 14, 30, 5, 0};
-        host_set_local_time(&t);
+        begin_recorded(&s, &rec, ClockTime{2000, 1, 6, 1, 14, 30, 5, 0});
         drive(&s, 30, 6543, &random, 8);
         host_set_local_time(nullptr);
         EXPECT_EQ(s.sched.ticks_skipped, 0u);
