@@ -3,8 +3,7 @@
 # packages it installs and how, and the one message when it cannot.
 # Usage: install_deps.sh PATH/TO/install-deps.sh SCRATCH_DIR
 set -u
-script=$1
-dir=$2
+script=$1 dir=$2
 rm -rf "$dir" && mkdir -p "$dir" && cd "$dir" || exit 1
 bash=$(command -v bash)
 failures=0
@@ -37,14 +36,10 @@ run() {
     out=$(PATH="$dirs" "$bash" "$script" "$@" 2>&1)
     code=$?
     log=$(cat log 2>/dev/null)
-    if [ "$code" != "$want_code" ] || [ "$out" != "$want_out" ] || [ "$log" != "$want_log" ]; then
-        echo "FAIL $name: exit $code (want $want_code)"
-        echo "  output: $out"
-        echo "  want:   $want_out"
-        echo "  log:    $log"
-        echo "  want:   $want_log"
-        failures=$((failures + 1))
-    fi
+    [ "$code" = "$want_code" ] && [ "$out" = "$want_out" ] && [ "$log" = "$want_log" ] && return
+    printf 'FAIL %s: exit %s (want %s)\n  output: %s\n  want:   %s\n  log:    %s\n  want:   %s\n' "$name" "$code" \
+        "$want_code" "$out" "$want_out" "$log" "$want_log"
+    failures=$((failures + 1))
 }
 apt=$PWD/base:$PWD/apt
 install="apt-get install -y -qq --no-install-recommends"

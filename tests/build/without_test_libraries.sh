@@ -4,11 +4,7 @@
 # and there is no test or benchmark executable to build.
 # Usage: without_test_libraries.sh SOURCE_DIR SCRATCH_DIR CMAKE GENERATOR CXX_COMPILER
 set -u
-src=$1
-dir=$2
-cmake=$3
-generator=$4
-cxx=$5
+src=$1 dir=$2 cmake=$3 generator=$4 cxx=$5
 rm -rf "$dir" && mkdir -p "$dir" || exit 1
 fail() {
     echo "FAIL $*"

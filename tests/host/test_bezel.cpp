@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "host/bezel.h"
@@ -60,10 +60,18 @@ TEST_F(Bezel, EachControlFillsExactlyItsMouseRegion) {
         EXPECT_GE(luma(at(r.x1, my)) - luma(at(r.x1 + 1, my)), 12);
         EXPECT_GE(luma(at(mx, r.y0)) - luma(at(mx, r.y0 - 1)), 12);
         EXPECT_GE(luma(at(mx, r.y1)) - luma(at(mx, r.y1 + 1)), 12);
-        // ... and what a click on the pictured control hits is that control.
-        host_reset_all();
-        host_hit_test(true, mx, my);
-        EXPECT_EQ(host_bezel_pressed(), r.pressed);
+        // A press anywhere up to the edges presses that control and its release lets go; one pixel
+        // beyond any edge, nothing.
+        for (auto [x, y, hit] :
+             {std::tuple(r.x0, r.y0, true), std::tuple(r.x1, r.y1, true), std::tuple(r.x0, r.y1, true),
+              std::tuple(r.x1, r.y0, true), std::tuple(r.x0 - 1, my, false), std::tuple(r.x1 + 1, my, false),
+              std::tuple(mx, r.y0 - 1, false), std::tuple(mx, r.y1 + 1, false)}) {
+            host_reset_all();
+            host_hit_test(true, x, y);
+            EXPECT_EQ(host_bezel_pressed(), hit ? r.pressed : 0u) << x << "," << y;
+            host_hit_test(false, x, y);
+            EXPECT_EQ(host_bezel_pressed(), 0u) << x << "," << y;
+        }
     }
 }
 
@@ -83,17 +91,22 @@ TEST_F(Bezel, LabelsArePrintedBesideTheirControls) {
     EXPECT_LT(brightest(321, 250, 359, 265), 90);
 }
 
+// The frame lands in the display window (165..292, 107..266) top row first, opaque; putting it there
+// alone matches a full compose and touches nothing around it.
 TEST_F(Bezel, FrameLandsInTheDisplayWindowTopRowFirst) {
-    for (int i = 0; i < FRAME_PIXELS; ++i) host_frame.pixels[i] = 0x00123456;
+    const std::vector<uint32_t> before = compose();
+    for (int i = 0; i < FRAME_PIXELS; ++i) host_frame.pixels[i] = static_cast<uint32_t>(i * 97) & 0xFFFFFF;
     host_frame.pixels[gfx_index(0, 0, FRAME_WIDTH, FRAME_HEIGHT)] = 0xFFFF0000;
     host_frame.pixels[gfx_index(127, 159, FRAME_WIDTH, FRAME_HEIGHT)] = 0xFF00FF00;
-    host_frame.pixels[gfx_index(5, 3, FRAME_WIDTH, FRAME_HEIGHT)] = 0x00000000; // black, no alpha
-    compose();
+    host_bezel_put_frame(pic.data());
     EXPECT_EQ(at(165, 107), 0xFFFF0000u);
     EXPECT_EQ(at(292, 266), 0xFF00FF00u);
-    EXPECT_EQ(at(170, 110), 0xFF000000u);
-    EXPECT_EQ(at(200, 200), 0xFF123456u);
-    // Every pixel of the picture is opaque.
+    EXPECT_EQ(at(200, 200), 0xFF000000u | host_frame.pixels[gfx_index(35, 93, FRAME_WIDTH, FRAME_HEIGHT)]);
+    const std::vector<uint32_t> put = pic;
+    EXPECT_EQ(put, compose());
+    for (const Region& r : {Region{"above", 0, 0, 449, 106}, Region{"below", 0, 267, 449, 549},
+                            Region{"left", 0, 107, 164, 266}, Region{"right", 293, 107, 449, 266}})
+        EXPECT_TRUE(same_in(put, before, r)) << r.name;
     for (uint32_t p : pic) ASSERT_EQ(p >> 24, 0xFFu);
 }
 
@@ -104,14 +117,11 @@ TEST_F(Bezel, ButtonsLookPressedWhileTheirLinesAreSet) {
         SCOPED_TRACE(lines);
         view_button_down = lines & 1, left_button_down = lines >> 1 & 1, right_button_down = lines >> 2 & 1;
         const std::vector<uint32_t> now = compose();
-        EXPECT_EQ(!same_in(now, released, VIEW), view_button_down == 1);
-        EXPECT_EQ(!same_in(now, released, LEFT), left_button_down == 1);
-        EXPECT_EQ(!same_in(now, released, RIGHT), right_button_down == 1);
-        EXPECT_EQ(!same_in(now, released, BOTH), left_button_down + right_button_down == 2);
+        for (const Region& r : REGIONS)
+            EXPECT_EQ(!same_in(now, released, r), (host_bezel_pressed() & r.pressed) == r.pressed) << r.name;
         // A pressed key is pushed in: its middle is darker than when it stands out.
-        if (view_button_down) {
-            EXPECT_LT(luma(now[150 * BEZEL_WIDTH + 120]), luma(released[150 * BEZEL_WIDTH + 120]));
-        }
+        EXPECT_TRUE(!view_button_down ||
+                    luma(now[150 * BEZEL_WIDTH + 120]) < luma(released[150 * BEZEL_WIDTH + 120]));
         // Far from any control nothing changes.
         EXPECT_TRUE(same_in(now, released, Region{"top", 0, 0, 449, 100}));
         EXPECT_TRUE(same_in(now, released, Region{"bottom", 0, 340, 449, 549}));
@@ -120,29 +130,16 @@ TEST_F(Bezel, ButtonsLookPressedWhileTheirLinesAreSet) {
     EXPECT_EQ(compose(), released);
 }
 
-TEST_F(Bezel, PuttingTheFrameMatchesAFullCompose) {
-    compose();
-    const std::vector<uint32_t> before = pic;
-    for (int i = 0; i < FRAME_PIXELS; ++i) host_frame.pixels[i] = 0xFF000000u | static_cast<uint32_t>(i * 97);
-    host_bezel_put_frame(pic.data());
-    const std::vector<uint32_t> put = pic;
-    EXPECT_EQ(put, compose());
-    // Around the display window (165..292, 107..266) nothing is touched.
-    for (const Region& r : {Region{"above", 0, 0, 449, 106}, Region{"below", 0, 267, 449, 549},
-                            Region{"left", 0, 107, 164, 266}, Region{"right", 293, 107, 449, 266}})
-        EXPECT_TRUE(same_in(put, before, r)) << r.name;
-}
-
 TEST_F(Bezel, IconShowsTheInstrumentOnATransparentGround) {
     for (int size : {16, 48, 64, 256}) {
         SCOPED_TRACE(size);
         std::vector<uint32_t> icon(size * size, 0xDEADBEEF);
         host_bezel_icon(icon.data(), size);
-        // The body is taller than wide: the sides and corners stay clear, the middle is solid.
-        EXPECT_EQ(icon[0] >> 24, 0u);
-        EXPECT_EQ(icon[size + size / 2] >> 24, 0xFFu);
-        EXPECT_EQ(icon[(size / 2) * size] >> 24, 0u);
-        EXPECT_EQ(icon[(size / 2) * size + size / 2] >> 24, 0xFFu);
+        // The body is taller than wide: the corner and the sides stay clear, top and middle are solid.
+        const int mid = size / 2 * size;
+        EXPECT_EQ(std::tuple(icon[0] >> 24, icon[mid] >> 24, icon[size + size / 2] >> 24,
+                             icon[mid + size / 2] >> 24),
+                  std::tuple(0u, 0u, 0xFFu, 0xFFu));
         // The display in it is lit: brighter than the dark face around it.
         int best = 0;
         for (uint32_t p : icon)
@@ -151,6 +148,8 @@ TEST_F(Bezel, IconShowsTheInstrumentOnATransparentGround) {
     }
 }
 
+// Only the first press goes before a tick (a click between two ticks must still be seen); the rest
+// follow one per tick, in order.
 TEST(Pointer, EventsGoInOrderOnePerTick) {
     host_reset_all();
     HostPointerQueue q;
@@ -159,17 +158,13 @@ TEST(Pointer, EventsGoInOrderOnePerTick) {
     host_pointer_push(&q, false, 120, 150, 0); // VIEW up
     host_pointer_push(&q, true, 230, 300, 0);  // BOTH down
     host_pointer_push(&q, false, 10, 10, 0);   // released off every control: lines stay
-    // Only the first press goes before a tick: a click between two ticks must still be seen.
     EXPECT_EQ(view_button_down, 1);
-    host_pointer_flush(&q, 1);
-    EXPECT_EQ(view_button_down, 0);
-    EXPECT_EQ(left_button_down + right_button_down, 0);
-    host_pointer_flush(&q, 1); // same tick: nothing more
-    EXPECT_EQ(left_button_down + right_button_down, 0);
-    host_pointer_flush(&q, 2);
-    EXPECT_EQ(left_button_down + right_button_down, 2);
-    host_pointer_flush(&q, 3);
-    EXPECT_EQ(left_button_down + right_button_down, 2);
+    for (auto [tick, view, soft] :
+         {std::tuple(1, 0, 0), std::tuple(1, 0, 0), std::tuple(2, 0, 2), std::tuple(3, 0, 2)}) {
+        host_pointer_flush(&q, tick);
+        EXPECT_EQ(std::tuple(view_button_down, left_button_down + right_button_down), std::tuple(view, soft))
+            << tick;
+    }
     EXPECT_EQ(q.count, 0);
 }
 
@@ -178,11 +173,10 @@ TEST(Pointer, FullQueueGivesWayToTheNewest) {
     HostPointerQueue q;
     host_pointer_reset(&q);
     // Presses and releases of the right soft key in one tick: the first goes at once, the rest wait
-    // until the queue is full, and then each new one pushes the oldest waiting one through.
+    // until the queue is full, and then each new one pushes the oldest waiting one through (so the
+    // first release is in), the rest follow in order, one per tick.
     for (int i = 0; i < HOST_POINTER_QUEUE_SIZE + 2; ++i) host_pointer_push(&q, i % 2 == 0, 340, 220, 0);
-    EXPECT_EQ(q.count, HOST_POINTER_QUEUE_SIZE);
-    EXPECT_EQ(right_button_down, 0); // the press went at once, its release was pushed through
-    // The rest follow in order, one per tick: press, release, press, ...
+    EXPECT_EQ(std::tuple(q.count, right_button_down), std::tuple(HOST_POINTER_QUEUE_SIZE, 0));
     for (uint64_t tick = 1; q.count > 0; ++tick) {
         host_pointer_flush(&q, tick);
         EXPECT_EQ(right_button_down, tick % 2 == 1 ? 1 : 0) << tick;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "host/host.h"
@@ -28,34 +29,28 @@ TEST(ViewScale, FitTakesTheLargestWholeScaleCentred) {
     };
     for (const Case& c : cases) {
         HostViewFit f = host_view_fit(c.w, c.h, c.max_up);
-        EXPECT_EQ(f.up, c.up) << c.w << "x" << c.h;
-        EXPECT_EQ(f.down, c.down) << c.w << "x" << c.h;
-        EXPECT_EQ(f.x, c.x) << c.w << "x" << c.h;
-        EXPECT_EQ(f.y, c.y) << c.w << "x" << c.h;
+        EXPECT_EQ(std::tuple(f.up, f.down, f.x, f.y), std::tuple(c.up, c.down, c.x, c.y))
+            << c.w << "x" << c.h;
         EXPECT_EQ(f.w, f.down > 1 ? BEZEL_WIDTH / f.down : BEZEL_WIDTH * f.up);
         EXPECT_EQ(f.h, f.down > 1 ? BEZEL_HEIGHT / f.down : BEZEL_HEIGHT * f.up);
     }
 }
 
+// At 2x from (50, 50): floor division, also left of and above the picture; shrunk to a half: the
+// middle of the two by two block.
 TEST(ViewScale, WindowPositionsMapBackToThePicture) {
-    HostViewFit two = host_view_fit(1000, 1200, 4); // 2x at (50, 50)
-    struct Case {
+    const HostViewFit two = host_view_fit(1000, 1200, 4), half = host_view_fit(225, 275, 4);
+    const struct {
+        const HostViewFit& fit;
         int wx, wy, px, py;
-    } at_two[] = {
-        {50, 50, 0, 0},   {51, 51, 0, 0},  {52, 53, 1, 1},  {50 + 340 * 2 + 1, 50 + 220 * 2, 340, 220},
-        {49, 49, -1, -1}, {48, 50, -1, 0}, {47, 50, -2, 0}, {950, 1150, 450, 550}};
-    for (const Case& c : at_two) {
+    } cases[] = {{two, 50, 50, 0, 0},        {two, 51, 51, 0, 0},       {two, 52, 53, 1, 1},
+                 {two, 731, 490, 340, 220},  {two, 49, 49, -1, -1},     {two, 47, 50, -2, 0},
+                 {two, 950, 1150, 450, 550}, {half, 170, 110, 341, 221}};
+    for (const auto& c : cases) {
         int px = 0, py = 0;
-        host_view_to_picture(two, c.wx, c.wy, &px, &py);
-        EXPECT_EQ(px, c.px) << c.wx << "," << c.wy;
-        EXPECT_EQ(py, c.py) << c.wx << "," << c.wy;
+        host_view_to_picture(c.fit, c.wx, c.wy, &px, &py);
+        EXPECT_EQ(std::tuple(px, py), std::tuple(c.px, c.py)) << c.wx << "," << c.wy;
     }
-    // Shrunk to a half: the middle of the two by two block.
-    HostViewFit half = host_view_fit(225, 275, 4);
-    int px = 0, py = 0;
-    host_view_to_picture(half, 170, 110, &px, &py);
-    EXPECT_EQ(px, 341);
-    EXPECT_EQ(py, 221);
 }
 
 TEST(ViewScale, EnlargedPixelsAreWholeSquaresAndOnlyTheRectIsWritten) {
@@ -66,8 +61,7 @@ TEST(ViewScale, EnlargedPixelsAreWholeSquaresAndOnlyTheRectIsWritten) {
     const HostRect r{165, 107, 293, 267};
     host_view_draw(f, pic.data(), r, win.data(), W, W, H);
     HostRect s = host_view_screen_rect(f, r);
-    EXPECT_EQ(s.x0, 50 + 330);
-    EXPECT_EQ(s.y1, 50 + 534);
+    EXPECT_EQ(std::tuple(s.x0, s.y1), std::tuple(50 + 330, 50 + 534));
     for (int y = 0; y < H; ++y)
         for (int x = 0; x < W; ++x) {
             bool inside = x >= s.x0 && x < s.x1 && y >= s.y0 && y < s.y1;
@@ -99,11 +93,7 @@ TEST(ViewScale, DiffFindsTheChangedRectangle) {
     b[210 * BEZEL_WIDTH + 290] ^= 1;
     b[5 * BEZEL_WIDTH + 449] ^= 1; // outside the area asked about
     HostRect d = host_rect_diff(a.data(), b.data(), BEZEL_WIDTH, HostRect{165, 107, 293, 267});
-    EXPECT_EQ(d.x0, 170);
-    EXPECT_EQ(d.y0, 200);
-    EXPECT_EQ(d.x1, 291);
-    EXPECT_EQ(d.y1, 211);
+    EXPECT_EQ(std::tuple(d.x0, d.y0, d.x1, d.y1), std::tuple(170, 200, 291, 211));
     d = host_rect_diff(a.data(), b.data(), BEZEL_WIDTH, whole);
-    EXPECT_EQ(d.y0, 5);
-    EXPECT_EQ(d.x1, 450);
+    EXPECT_EQ(std::tuple(d.y0, d.x1), std::tuple(5, 450));
 }

@@ -4,18 +4,13 @@
 # there at every usual size.
 # Usage: desktop_entry.sh CMAKE BUILD-DIR SCRATCH-DIR
 set -u
-CMAKE=$1
-BUILD=$2
-OUT=$3
+CMAKE=$1 BUILD=$2 OUT=$3
 PREFIX="$OUT/pre fix"
-
 fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-
-rm -rf "$OUT"
-mkdir -p "$OUT"
+rm -rf "$OUT" && mkdir -p "$OUT" || exit 1
 "$CMAKE" --install "$BUILD" --prefix "$PREFIX" >"$OUT/install.log" 2>&1 || fail "install: $(cat "$OUT/install.log")"
 ENTRY="$PREFIX/share/applications/zt30-sim.desktop"
 [ -f "$ENTRY" ] || fail "no desktop entry installed"
