@@ -10,7 +10,7 @@ NUM=${3:-96}
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "needs Xvfb and xdotool" >&2; exit 1; }
 [ -e "/tmp/.X11-unix/X$NUM" ] && { echo "display :$NUM is in use; give another number" >&2; exit 1; }
 
-Xvfb ":$NUM" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb ":$NUM" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 XVFB=$!
 SIM_PID=""
 trap '[ -n "$SIM_PID" ] && kill "$SIM_PID" 2>/dev/null; kill "$XVFB" 2>/dev/null; wait 2>/dev/null' EXIT
