@@ -119,6 +119,24 @@ const char* host_file_commit(HostFile* f) {
     return set_reason(std::strerror(f->error));
 }
 
+int host_file_place_new(HostFile* f, const char* path) {
+    if (f->fd >= 0 && ::close(f->fd) != 0 && f->error == 0) f->error = errno != 0 ? errno : EIO;
+    f->fd = -1;
+    if (f->error != 0) return f->error;
+    if (f->place) return 0; // already written where the name was
+    if (::renameat2(AT_FDCWD, f->temp, AT_FDCWD, path, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without an exclusive rename: a hard link fails just as well on a taken name.
+    if (::link(f->temp, path) == 0) {
+        ::unlink(f->temp);
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+    struct stat st;
+    if (::lstat(path, &st) == 0) return EEXIST;
+    return ::rename(f->temp, path) == 0 ? 0 : errno;
+}
+
 void host_file_discard(HostFile* f) {
     if (f->fd >= 0) ::close(f->fd);
     f->fd = -1;
@@ -197,6 +215,13 @@ bool encode(HostFile* file, const uint32_t* top, int width, int height, ptrdiff_
 
 } // namespace
 
+const char* host_png_encode(HostFile* file, const uint32_t* top, int width, int height, ptrdiff_t stride,
+                            int scale) {
+    if (width <= 0 || height <= 0 || scale <= 0 || width > HOST_PNG_MAX_WIDTH / scale)
+        return set_reason("picture size out of range");
+    return encode(file, top, width, height, stride, scale) ? nullptr : reason;
+}
+
 const char* host_png_write_rgb(const char* path, const uint32_t* top, int width, int height, ptrdiff_t stride,
                                int scale) {
     if (width <= 0 || height <= 0 || scale <= 0 || width > HOST_PNG_MAX_WIDTH / scale)
@@ -204,9 +229,9 @@ const char* host_png_write_rgb(const char* path, const uint32_t* top, int width,
     static HostFile file;
     const char* why = host_file_open(&file, path);
     if (why) return why;
-    if (!encode(&file, top, width, height, stride, scale)) {
+    if ((why = host_png_encode(&file, top, width, height, stride, scale))) {
         host_file_discard(&file);
-        return reason;
+        return why;
     }
     return host_file_commit(&file);
 }

@@ -30,6 +30,9 @@ bool host_file_write(HostFile* f, const void* data, size_t size);
 // Completes the file: renames it into place, or removes it and says why when anything failed.
 const char* host_file_commit(HostFile* f);
 void host_file_discard(HostFile* f);
+// Completes the file under `path` instead of its own target, never replacing anything there: 0, or the
+// errno (EEXIST when the name is taken, and the file can then be placed under another name or discarded).
+int host_file_place_new(HostFile* f, const char* path);
 
 // The whole of a file in one call.
 const char* host_file_write_all(const char* path, const void* data, size_t size);
@@ -41,6 +44,10 @@ void host_file_set_write_hook(HostWriteFn fn);
 
 // Widest picture (after enlarging) that can be written.
 constexpr int HOST_PNG_MAX_WIDTH = 4096;
+
+// The PNG of host_png_write_rgb written into an open file, which the caller then completes or discards.
+const char* host_png_encode(HostFile* file, const uint32_t* top, int width, int height, ptrdiff_t stride,
+                            int scale);
 
 // Writes width x height pixels of 0x??RRGGBB (alpha ignored) to path as an RGB PNG, each pixel enlarged to a
 // scale x scale square, whole or not at all. `top` points at the top row; rows lie `stride` words apart,

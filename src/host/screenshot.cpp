@@ -1,12 +1,9 @@
 #include "host/screenshot.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "host/png_write.h"
@@ -23,19 +20,11 @@ const char* failed(int error) {
     return reason;
 }
 
-// Gives the finished file its name unless that name is taken: 0, or errno (EEXIST when taken).
-int place(const char* from, const char* to) {
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS) return errno;
-    // File systems without an exclusive rename: a hard link fails just as well on a taken name.
-    if (link(from, to) == 0) {
-        unlink(from);
-        return 0;
-    }
-    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
-    struct stat st;
-    if (lstat(to, &st) == 0) return EEXIST;
-    return rename(from, to) == 0 ? 0 : errno;
+// The path of name n in folder; false when it does not fit.
+bool candidate(const char* folder, time_t when, int n, char* path, size_t size, char* name,
+               size_t name_size) {
+    host_screenshot_name(when, n, name, name_size);
+    return std::snprintf(path, size, "%s/%s", folder, name) < static_cast<int>(size);
 }
 
 } // namespace
@@ -52,35 +41,33 @@ void host_screenshot_name(time_t when, int n, char* out, size_t size) {
 
 const char* host_screenshot_write(const char* folder, time_t when, const uint32_t* top, int width, int height,
                                   ptrdiff_t stride, int scale, char* name_out, size_t name_size) {
-    char temp[4096], path[4096], name[64];
-    if (std::snprintf(temp, sizeof temp, "%s/.zt30-shot-XXXXXX", folder) >= static_cast<int>(sizeof temp))
-        return failed(ENAMETOOLONG);
-    int fd = mkstemp(temp);
-    if (fd < 0) return failed(errno);
-    // mkstemp makes the file private; a screenshot gets the permissions of any new file.
-    mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    close(fd);
-    if (const char* why = host_png_write_rgb(temp, top, width, height, stride, scale)) {
-        std::snprintf(reason, sizeof reason, "%s", why);
-        unlink(temp);
-        return reason;
+    static HostFile file;
+    char path[4096], name[64];
+    // The picture is written beside the first name that looks free; taking a name never replaces a file.
+    int n = 1;
+    struct stat st;
+    for (;; ++n) {
+        if (n > MAX_SUFFIX) return "every name for this second is taken";
+        if (!candidate(folder, when, n, path, sizeof path, name, sizeof name)) return failed(ENAMETOOLONG);
+        if (lstat(path, &st) != 0) break;
     }
-    for (int n = 1; n <= MAX_SUFFIX; ++n) {
-        host_screenshot_name(when, n, name, sizeof name);
-        std::snprintf(path, sizeof path, "%s/%s", folder, name);
-        int error = place(temp, path);
+    if (const char* why = host_file_open(&file, path)) return why;
+    if (const char* why = host_png_encode(&file, top, width, height, stride, scale)) {
+        host_file_discard(&file);
+        return why;
+    }
+    for (; n <= MAX_SUFFIX; ++n) {
+        if (!candidate(folder, when, n, path, sizeof path, name, sizeof name)) break;
+        int error = host_file_place_new(&file, path);
         if (error == 0) {
             std::snprintf(name_out, name_size, "%s", name);
             return nullptr;
         }
         if (error != EEXIST) {
-            unlink(temp);
+            host_file_discard(&file);
             return failed(error);
         }
     }
-    unlink(temp);
-    std::snprintf(reason, sizeof reason, "every name for this second is taken");
-    return reason;
+    host_file_discard(&file);
+    return "every name for this second is taken";
 }
