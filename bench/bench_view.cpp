@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "host/bezel.h"
+#include "front/bezel.h"
 #include "host/host.h"
-#include "host/view_scale.h"
+#include "front/view_scale.h"
 
 namespace {
 uint32_t picture[BEZEL_WIDTH * BEZEL_HEIGHT];

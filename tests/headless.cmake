@@ -16,6 +16,6 @@ if(TARGET zt30-headless)
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-example)
 
   add_test(NAME headless.command_line
-           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/host/headless_cli.sh $<TARGET_FILE:zt30-headless>
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless/command_line.sh $<TARGET_FILE:zt30-headless>
                    ${CMAKE_BINARY_DIR}/script-out/command-line)
 endif()

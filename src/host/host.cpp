@@ -125,3 +125,20 @@ void host_tick_1s() {
     host_advance_counter(&engine_run_time);
     clock_blink = clock_blink != 0 ? clock_blink - 1 : 1;
 }
+
+void host_button_point(HostButton b, int* x, int* y) {
+    switch (b) {
+    case HOST_BUTTON_VIEW:
+        *x = 120, *y = 150;
+        return;
+    case HOST_BUTTON_LEFT:
+        *x = 120, *y = 220;
+        return;
+    case HOST_BUTTON_RIGHT:
+        *x = 340, *y = 220;
+        return;
+    case HOST_BUTTON_BOTH:
+        *x = 230, *y = 300;
+        return;
+    }
+}

@@ -11,7 +11,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
-#include "host/local_time.h"
+#include "host/local_time.h" // the time of day is the platform's, read once through the host
 #include "pages/aoa_bar.h"
 #include "setup/settings.h"
 

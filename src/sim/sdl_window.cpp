@@ -1,0 +1,607 @@
+#include "sim/sdl_window.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "front/bezel.h"
+#include "front/help.h"
+#include "host/host.h"
+#include "front/keys.h"
+#include "files/screenshot.h"
+#include "front/session.h"
+#include "front/view_scale.h"
+
+#if defined(SDL_VIDEO_DRIVER_X11) && defined(ZT30_HAVE_X11)
+#define ZT30_X11 1
+#endif
+
+namespace {
+
+constexpr char WINDOW_TITLE[] = "Tessaro ZT-30 PC Simulator";
+constexpr int ICON_SIZE = 64;
+// 10 ms ticks allowed to run late after a stall; older ones are dropped so the display never races.
+// The 100 ms and 1 s ticks are never dropped.
+constexpr int MAX_TICK_BACKLOG = 8;
+// While nothing of the window can be seen the ticks run in batches this far apart: same ticks, same
+// order, same state, but one wake-up a second instead of a hundred.
+constexpr int64_t HIDDEN_BATCH_MS = 1000;
+constexpr int64_t NS_PER_MS = 1000000;
+constexpr uint32_t MARGIN_COLOR = 0xFF000000;
+constexpr int SHOT_DISPLAY_SCALE = 4;
+
+uint32_t picture[BEZEL_WIDTH * BEZEL_HEIGHT]; // the window picture as it should look now
+uint32_t shown[BEZEL_WIDTH * BEZEL_HEIGHT];   // as it was last drawn on the screen
+uint32_t shot[BEZEL_WIDTH * BEZEL_HEIGHT];    // a screenshot's picture: no help over it
+uint32_t icon_pixels[ICON_SIZE * ICON_SIZE];
+
+struct SimWindow {
+    SDL_Window* window;
+    HostSession session;
+    int64_t start_ns; // window creation: time zero of the ticks
+    int scale;        // the enlargement asked for, 1..4
+    HostViewFit fit;  // how the picture sits in the window surface of fit_w x fit_h
+    int fit_w, fit_h;
+    bool help;
+    // What the picture holds: its pressed controls, help, and frame.
+    uint32_t pictured_pressed;
+    bool pictured_help;
+    uint64_t pictured_frames;
+    bool need_full; // compose and draw everything (first time, exposed, resized)
+    bool minimised, unmapped, covered;
+    int excused_ticks; // 10 ms ticks the next run may be behind by our own doing, not a stall
+    bool quit;
+    int64_t first_present_ns; // for the tick statistics
+    int64_t max_late_ns;
+    uint64_t presents, pixels_drawn;
+    int x11_fd; // the display connection to wait on, -1 when not on X11
+};
+
+SimWindow sim;
+
+// The tick clock: monotonic and, unlike CLOCK_MONOTONIC, still running while the machine is suspended,
+// so that after a resume the 100 ms and 1 s ticks catch up with the time that passed.
+constexpr clockid_t TICK_CLOCK = CLOCK_BOOTTIME;
+
+int64_t tick_clock_ns() {
+    timespec ts;
+    clock_gettime(TICK_CLOCK, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+void sleep_until_ns(int64_t t) {
+    timespec ts{static_cast<time_t>(t / 1000000000), static_cast<long>(t % 1000000000)};
+    // Only a signal cuts the sleep short; any other failure must not turn into a busy loop.
+    while (clock_nanosleep(TICK_CLOCK, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+    }
+}
+
+bool window_seen(const SimWindow* w) {
+    return !w->minimised && !w->unmapped && !w->covered;
+}
+
+// ---- X11: a window destroyed by another program, and a window fully covered ----------------------
+
+#ifdef ZT30_X11
+Display* x11_display = nullptr;
+::Window x11_window = 0;
+bool x11_window_gone = false;
+XErrorHandler x11_previous_handler = nullptr;
+
+// Once another program has destroyed the window, every request about it fails; those failures end the
+// session quietly instead of ending the process with an X error.
+int on_x11_error(Display* display, XErrorEvent* e) {
+    if (x11_window_gone ||
+        (e->resourceid == x11_window && (e->error_code == BadWindow || e->error_code == BadDrawable))) {
+        x11_window_gone = true;
+        return 0;
+    }
+    return x11_previous_handler ? x11_previous_handler(display, e) : 0;
+}
+
+void x11_watch(SimWindow* w) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(w->window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    x11_display = info.info.x11.display;
+    x11_window = info.info.x11.window;
+    w->x11_fd = ConnectionNumber(x11_display);
+    x11_previous_handler = XSetErrorHandler(on_x11_error);
+    // Visibility tells when the window is fully covered; the raw events also carry its destruction.
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(x11_display, x11_window, &attributes))
+        XSelectInput(x11_display, x11_window, attributes.your_event_mask | VisibilityChangeMask);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+void x11_event(SimWindow* w, const SDL_SysWMmsg* msg) {
+    if (!msg || msg->subsystem != SDL_SYSWM_X11) return;
+    const XEvent& e = msg->msg.x11.event;
+    if (e.type == DestroyNotify && e.xdestroywindow.window == x11_window) x11_window_gone = true;
+    if (e.type == VisibilityNotify && e.xvisibility.window == x11_window) {
+        bool covered = e.xvisibility.state == VisibilityFullyObscured;
+        if (w->covered && !covered) w->need_full = true;
+        w->covered = covered;
+    }
+}
+
+bool window_gone() {
+    return x11_window_gone;
+}
+
+// Collects the replies to the last requests while our handler is still in place: SDL puts the default
+// one back before it closes the connection, and that one ends the process over any error it meets.
+void x11_settle() {
+    if (x11_display) XSync(x11_display, False);
+}
+#else
+void x11_watch(SimWindow* w) {
+    w->x11_fd = -1;
+}
+void x11_event(SimWindow*, const SDL_SysWMmsg*) {}
+bool window_gone() {
+    return false;
+}
+void x11_settle() {}
+#endif
+
+// ---- Presentation --------------------------------------------------------------------------------
+
+bool plain_xrgb(const SDL_PixelFormat* f) {
+    return f->BytesPerPixel == 4 && f->Rmask == 0x00FF0000 && f->Gmask == 0x0000FF00 &&
+           f->Bmask == 0x000000FF;
+}
+
+// Draws the picture pixels of `dirty` (everything when full) onto the window surface and sends those
+// window pixels to the screen.
+void draw_on_screen(SimWindow* w, SDL_Surface* screen, const HostRect& dirty, bool full) {
+    static SDL_Surface* staging = nullptr; // only for surfaces in another pixel format
+    SDL_Surface* target = screen;
+    if (!plain_xrgb(screen->format)) {
+        if (!staging || staging->w != screen->w || staging->h != screen->h) {
+            SDL_FreeSurface(staging);
+            staging = SDL_CreateRGBSurfaceWithFormat(0, screen->w, screen->h, 32, SDL_PIXELFORMAT_ARGB8888);
+            if (!staging) return;
+            SDL_SetSurfaceBlendMode(staging, SDL_BLENDMODE_NONE);
+        }
+        target = staging;
+    }
+    if (SDL_MUSTLOCK(target) && SDL_LockSurface(target) != 0) return;
+    auto* pixels = static_cast<uint32_t*>(target->pixels);
+    const int pitch = target->pitch / 4;
+    if (full) host_view_fill_margins(w->fit, MARGIN_COLOR, pixels, pitch, target->w, target->h);
+    host_view_draw(w->fit, picture, dirty, pixels, pitch, target->w, target->h);
+    if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
+    HostRect s = host_view_screen_rect(w->fit, dirty);
+    const SDL_Rect all{0, 0, screen->w, screen->h};
+    SDL_Rect rect{s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0};
+    if (full) rect = all;
+    if (!SDL_IntersectRect(&rect, &all, &rect)) return;
+    if (target != screen) {
+        SDL_Rect to = rect;
+        SDL_BlitSurface(staging, &rect, screen, &to);
+    }
+    if (full)
+        SDL_UpdateWindowSurface(w->window);
+    else
+        SDL_UpdateWindowSurfaceRects(w->window, &rect, 1);
+    w->pixels_drawn += static_cast<uint64_t>(rect.w) * static_cast<uint64_t>(rect.h);
+}
+
+// Brings the screen up to date with the instrument, sending only the pixels that changed, and nothing
+// at all while the window cannot be seen.
+void present(SimWindow* w) {
+    if (!window_seen(w) || window_gone()) return;
+    SDL_Surface* screen = SDL_GetWindowSurface(w->window);
+    if (!screen) return;
+    if (screen->w != w->fit_w || screen->h != w->fit_h) {
+        w->fit = host_view_fit(screen->w, screen->h, HOST_SCALE_MAX);
+        w->fit_w = screen->w;
+        w->fit_h = screen->h;
+        w->need_full = true;
+    }
+    const HostRect whole{0, 0, BEZEL_WIDTH, BEZEL_HEIGHT};
+    const HostRect display{FRAME_ORIGIN_X, FRAME_ORIGIN_Y, FRAME_ORIGIN_X + FRAME_WIDTH,
+                           FRAME_ORIGIN_Y + FRAME_HEIGHT};
+    uint32_t pressed = host_bezel_pressed();
+    HostRect dirty{0, 0, 0, 0};
+    if (w->need_full || pressed != w->pictured_pressed || w->help != w->pictured_help) {
+        host_bezel_compose(picture);
+        if (w->help) host_help_draw(picture);
+        w->pictured_pressed = pressed;
+        w->pictured_help = w->help;
+        dirty = w->need_full ? whole : host_rect_diff(picture, shown, BEZEL_WIDTH, whole);
+    } else if (host_frames_rendered != w->pictured_frames) {
+        host_bezel_put_frame(picture);
+        dirty = host_rect_diff(picture, shown, BEZEL_WIDTH, display);
+    }
+    w->pictured_frames = host_frames_rendered;
+    if (host_rect_empty(dirty)) return;
+    for (int y = dirty.y0; y < dirty.y1; ++y)
+        std::memcpy(&shown[y * BEZEL_WIDTH + dirty.x0], &picture[y * BEZEL_WIDTH + dirty.x0],
+                    static_cast<size_t>(dirty.x1 - dirty.x0) * sizeof(uint32_t));
+    draw_on_screen(w, screen, dirty, w->need_full);
+    w->need_full = false;
+    ++w->presents;
+    if (w->first_present_ns == 0) w->first_present_ns = tick_clock_ns();
+}
+
+// ---- Zoom, screenshots --------------------------------------------------------------------------
+
+// The largest enlargement up to `want` whose window fits the screen the window is on.
+int fitting_scale(SimWindow* w, int want) {
+    SDL_Rect usable;
+    int display = SDL_GetWindowDisplayIndex(w->window);
+    int scale = want < 1 ? 1 : want > HOST_SCALE_MAX ? HOST_SCALE_MAX : want;
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return scale;
+    while (scale > 1 && (BEZEL_WIDTH * scale > usable.w || BEZEL_HEIGHT * scale > usable.h)) --scale;
+    return scale;
+}
+
+// Also brings back the size for the scale after a window manager forced another one.
+void set_scale(SimWindow* w, int want) {
+    w->scale = fitting_scale(w, want);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(w->window, &width, &height);
+    if (width != BEZEL_WIDTH * w->scale || height != BEZEL_HEIGHT * w->scale)
+        SDL_SetWindowSize(w->window, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale);
+}
+
+void screenshot(SimWindow* w, bool display_only) {
+    int64_t started = tick_clock_ns();
+    char name[64], where[PATH_MAX];
+    const char* failure;
+    if (display_only) {
+        // The frame is bottom-up: start at its top row and walk down.
+        failure = host_screenshot_write(
+            ".", std::time(nullptr), &host_frame.pixels[gfx_index(0, 0, FRAME_WIDTH, FRAME_HEIGHT)],
+            FRAME_WIDTH, FRAME_HEIGHT, -FRAME_WIDTH, SHOT_DISPLAY_SCALE, name, sizeof name);
+    } else {
+        host_bezel_compose(shot);
+        failure = host_screenshot_write(".", std::time(nullptr), shot, BEZEL_WIDTH, BEZEL_HEIGHT, BEZEL_WIDTH,
+                                        1, name, sizeof name);
+    }
+    if (failure)
+        std::fprintf(stderr, "zt30-sim: cannot write a screenshot in the current folder: %s\n", failure);
+    else if (getcwd(where, sizeof where))
+        std::fprintf(stderr, "zt30-sim: screenshot %s/%s\n", where, name);
+    else
+        std::fprintf(stderr, "zt30-sim: screenshot %s\n", name);
+    // Writing takes a moment; the ticks it held up catch up rather than being dropped as a stall.
+    w->excused_ticks += static_cast<int>((tick_clock_ns() - started) / (10 * NS_PER_MS)) + 1;
+}
+
+// ---- Events --------------------------------------------------------------------------------------
+
+HostKey key_of(SDL_Keycode k) {
+    switch (k) {
+    case SDLK_v:
+        return HOST_KEY_V;
+    case SDLK_b:
+        return HOST_KEY_B;
+    case SDLK_q:
+        return HOST_KEY_Q;
+    case SDLK_UP:
+        return HOST_KEY_UP;
+    case SDLK_DOWN:
+        return HOST_KEY_DOWN;
+    case SDLK_LEFT:
+        return HOST_KEY_LEFT;
+    case SDLK_RIGHT:
+        return HOST_KEY_RIGHT;
+    case SDLK_SPACE:
+        return HOST_KEY_SPACE;
+    case SDLK_ESCAPE:
+        return HOST_KEY_ESCAPE;
+    case SDLK_F1:
+        return HOST_KEY_F1;
+    case SDLK_F12:
+        return HOST_KEY_F12;
+    case SDLK_PLUS:
+    case SDLK_EQUALS:
+    case SDLK_KP_PLUS:
+        return HOST_KEY_PLUS;
+    case SDLK_MINUS:
+    case SDLK_KP_MINUS:
+        return HOST_KEY_MINUS;
+    case SDLK_0:
+    case SDLK_KP_0:
+        return HOST_KEY_0;
+    default:
+        return HOST_KEY_NONE;
+    }
+}
+
+uint32_t mods_of(uint16_t m) {
+    uint32_t out = 0;
+    if (m & KMOD_SHIFT) out |= HOST_MOD_SHIFT;
+    if (m & KMOD_CTRL) out |= HOST_MOD_CTRL;
+    if (m & (KMOD_ALT | KMOD_GUI | KMOD_MODE)) out |= HOST_MOD_ALT;
+    return out;
+}
+
+void act(SimWindow* w, HostAction a) {
+    switch (a) {
+    case HOST_ACTION_QUIT:
+        w->quit = true;
+        break;
+    case HOST_ACTION_ZOOM_IN:
+        set_scale(w, w->scale + 1);
+        break;
+    case HOST_ACTION_ZOOM_OUT:
+        set_scale(w, w->scale - 1);
+        break;
+    case HOST_ACTION_ZOOM_RESET:
+        set_scale(w, 1);
+        break;
+    case HOST_ACTION_SHOT_WINDOW:
+    case HOST_ACTION_SHOT_DISPLAY:
+        screenshot(w, a == HOST_ACTION_SHOT_DISPLAY);
+        break;
+    case HOST_ACTION_HELP:
+        w->help = !w->help;
+        break;
+    case HOST_ACTION_NONE:
+    case HOST_ACTION_BUTTON:
+        break;
+    }
+}
+
+void handle_event(SimWindow* w, const SDL_Event& e) {
+    HostSession* s = &w->session;
+    switch (e.type) {
+    case SDL_QUIT:
+        w->quit = true;
+        break;
+    case SDL_WINDOWEVENT:
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            w->quit = true;
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            w->minimised = true;
+            break;
+        case SDL_WINDOWEVENT_HIDDEN:
+            w->unmapped = true;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            w->minimised = false;
+            w->need_full = true;
+            break;
+        case SDL_WINDOWEVENT_SHOWN:
+            w->unmapped = false;
+            w->need_full = true;
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // Clicks that follow in the same batch of events already land on the new layout.
+            w->fit = host_view_fit(e.window.data1, e.window.data2, HOST_SCALE_MAX);
+            w->need_full = true;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            w->need_full = true;
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_SYSWMEVENT:
+        x11_event(w, e.syswm.msg);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (e.button.button == SDL_BUTTON_LEFT) {
+            int x = 0, y = 0;
+            host_view_to_picture(w->fit, e.button.x, e.button.y, &x, &y);
+            host_pointer_push(&s->pointer, e.type == SDL_MOUSEBUTTONDOWN, x, y, s->sched.tick_count);
+        }
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        act(w, host_keyboard_event(&s->keys, &s->pointer, key_of(e.key.keysym.sym), mods_of(e.key.keysym.mod),
+                                   e.type == SDL_KEYDOWN, e.key.repeat != 0, s->sched.tick_count));
+        break;
+    case SDL_TEXTINPUT:
+        // '?' wherever the keyboard layout puts it.
+        if (std::strcmp(e.text.text, "?") == 0)
+            act(w, host_keyboard_event(&s->keys, &s->pointer, HOST_KEY_QUESTION, 0, true, false,
+                                       s->sched.tick_count));
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- The loop ------------------------------------------------------------------------------------
+
+// Runs the ticks that are due. Input that arrived meanwhile is taken in after them, so that it meets
+// the instrument as it would have with every tick on time, even after a batch.
+void run_due_ticks(SimWindow* w) {
+    HostSession* s = &w->session;
+    int64_t now = tick_clock_ns() - w->start_ns;
+    int64_t due = static_cast<int64_t>(host_sched_next_due(&s->sched)) * NS_PER_MS;
+    int64_t late = now - due - static_cast<int64_t>(w->excused_ticks) * 10 * NS_PER_MS;
+    if (late > w->max_late_ns) w->max_late_ns = late;
+    host_session_run(s, static_cast<uint64_t>(now / NS_PER_MS), MAX_TICK_BACKLOG + w->excused_ticks);
+    w->excused_ticks = 0;
+}
+
+// Sleeps until the next tick is due, or while the window cannot be seen until the next batch is, or
+// until an event arrives.
+//
+// On X11 the wait is a poll of the display connection with a timeout to the nanosecond. SDL's own
+// event wait is avoided there: it wakes itself by sending an event to the window from a second
+// connection, and when the window has just been closed that event can reach the server after the
+// window is gone, and Xlib ends the process over the error. Elsewhere SDL's wait is used; it counts
+// whole milliseconds, so it is asked for the whole milliseconds left and the rest is slept precisely,
+// and ticks are never late by the rounding.
+void wait_for_work(SimWindow* w) {
+    // Events read from the connection while presenting wait in SDL's queue, not on the connection.
+    SDL_PumpEvents();
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+    int64_t due_ms = static_cast<int64_t>(host_sched_next_due(&w->session.sched));
+    if (!window_seen(w)) {
+        due_ms += HIDDEN_BATCH_MS;
+        w->excused_ticks = static_cast<int>(HIDDEN_BATCH_MS / 10);
+    }
+    int64_t due = w->start_ns + due_ms * NS_PER_MS;
+    int64_t left = due - tick_clock_ns();
+    if (left <= 0) return;
+    if (w->x11_fd >= 0) {
+        pollfd pfd{w->x11_fd, POLLIN, 0};
+        timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
+        ppoll(&pfd, 1, &timeout, nullptr);
+        return;
+    }
+    if (left >= NS_PER_MS) {
+        // An event that arrives is left in the queue for the loop, to be taken in after the ticks.
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(left / NS_PER_MS));
+        return;
+    }
+    sleep_until_ns(due);
+}
+
+// Milliseconds from the process start (to the kernel's 10 ms) to a time on the tick clock, which counts
+// from boot like the start time the kernel keeps for the process.
+double ms_since_process_start(int64_t at_ns) {
+    FILE* f = std::fopen("/proc/self/stat", "r");
+    if (!f) return -1;
+    char buf[1024];
+    size_t n = std::fread(buf, 1, sizeof buf - 1, f);
+    std::fclose(f);
+    buf[n] = 0;
+    const char* p = std::strrchr(buf, ')');
+    if (!p) return -1;
+    // Field 22 is the start time in clock ticks since boot; the fields after the name start at field 3.
+    unsigned long long start_ticks = 0;
+    for (int field = 3; field <= 22 && p; ++field) {
+        p = std::strchr(p + 1, ' ');
+        if (p && field == 22) start_ticks = std::strtoull(p + 1, nullptr, 10);
+    }
+    return at_ns / 1e6 - start_ticks * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+void print_tick_stats(const SimWindow* w) {
+    const HostScheduler& s = w->session.sched;
+    double elapsed = (tick_clock_ns() - w->start_ns) / 1e9;
+    std::fprintf(stderr,
+                 "zt30-sim: %.3f s: %" PRIu64 " ticks of 10 ms (%" PRIu64 " skipped), %" PRIu64
+                 " of 100 ms, %" PRIu64 " of 1 s; latest tick %.2f ms late; first frame shown %.0f ms after "
+                 "process start; %" PRIu64 " screen updates, %" PRIu64 " pixels sent\n",
+                 elapsed, s.tick_count, s.ticks_skipped, s.tenth_count, s.second_count, w->max_late_ns / 1e6,
+                 ms_since_process_start(w->first_present_ns), w->presents, w->pixels_drawn);
+}
+
+bool open_display() {
+    // A click on the window when it is not focused still presses the button under the pointer.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // The window surface goes to the screen as a plain shared-memory image on X11; the default, an
+    // OpenGL texture, would redraw the whole window for every display update (and in software where
+    // there is no GPU). Platforms without a plain surface still fall back to a texture.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "zt30-sim: cannot open a window: %s\n", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to drawing off screen, where nobody would see the window.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+        !(asked && std::strcmp(asked, driver) == 0)) {
+        std::fprintf(stderr, "zt30-sim: cannot open a window: no display (is DISPLAY set?)\n");
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int host_sdl_run(const SimOptions& options) {
+    // The record file first: a name that cannot be written costs nothing but its message.
+    FILE* record = nullptr;
+    const bool record_to_stdout = options.record_path && std::strcmp(options.record_path, "-") == 0;
+    const char* record_name = record_to_stdout ? "standard output" : options.record_path;
+    if (record_to_stdout) {
+        record = stdout;
+    } else if (options.record_path) {
+        errno = 0;
+        record = std::fopen(options.record_path, "w");
+        if (!record) {
+            std::fprintf(stderr, "zt30-sim: cannot write '%s': %s\n", options.record_path,
+                         std::strerror(errno != 0 ? errno : EIO));
+            return 1;
+        }
+    }
+    // The artwork is drawn before the window exists, so that the ticks start on time.
+    host_bezel_icon(icon_pixels, ICON_SIZE);
+    if (!open_display()) {
+        if (record) std::fclose(record);
+        return 1;
+    }
+    SimWindow* w = &sim;
+    *w = SimWindow{};
+    w->scale = options.scale < 1 ? 1 : options.scale > HOST_SCALE_MAX ? HOST_SCALE_MAX : options.scale;
+    w->window = SDL_CreateWindow(WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                 BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale, SDL_WINDOW_HIDDEN);
+    if (!w->window) {
+        std::fprintf(stderr, "zt30-sim: cannot open a window: %s\n", SDL_GetError());
+        if (record) std::fclose(record);
+        SDL_Quit();
+        return 1;
+    }
+    int fitting = fitting_scale(w, w->scale);
+    if (fitting != w->scale) {
+        std::fprintf(stderr, "zt30-sim: --scale %d does not fit the screen; using %d\n", w->scale, fitting);
+        w->scale = fitting;
+        SDL_SetWindowSize(w->window, BEZEL_WIDTH * fitting, BEZEL_HEIGHT * fitting);
+    }
+    w->fit = host_view_fit(BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale, HOST_SCALE_MAX);
+    // Window creation is time zero: each tick first falls due one period later.
+    w->start_ns = tick_clock_ns();
+    HostSession* s = &w->session;
+    host_session_begin(s);
+    if (record && host_recorder_start(&s->recorder, record, record_name, &s->sched, stderr))
+        std::fprintf(stderr, "zt30-sim: recording the session %s %s\n", record_to_stdout ? "on" : "in",
+                     record_name);
+
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_pixels, ICON_SIZE, ICON_SIZE, 32,
+                                                           ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (icon) {
+        SDL_SetWindowIcon(w->window, icon);
+        SDL_FreeSurface(icon);
+    }
+    x11_watch(w);
+    SDL_ShowWindow(w->window);
+    w->need_full = true;
+    present(w);
+
+    while (!w->quit && !window_gone()) {
+        run_due_ticks(w);
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) handle_event(w, e);
+        if (w->quit || window_gone()) break;
+        present(w);
+        wait_for_work(w);
+    }
+
+    if (s->recorder.file && host_recorder_finish(&s->recorder) && !record_to_stdout)
+        std::fprintf(stderr, "zt30-sim: session recorded in %s; replay it with: zt30-headless %s%s\n",
+                     record_name, record_name,
+                     s->recorder.inexact ? " (inexact: the window dropped ticks after a stall)" : "");
+    const char* stats = std::getenv("ZT30_TICK_STATS");
+    if (stats && std::strcmp(stats, "1") == 0) print_tick_stats(w);
+    SDL_DestroyWindow(w->window);
+    x11_settle();
+    SDL_Quit();
+    return 0;
+}
