@@ -23,11 +23,11 @@ constexpr HostHelpRow WEB_HELP_ROWS[] = {
     {"VIEW", "V  Up", ""},
     {"Left key", "Left", ""},
     {"Right key", "Right", "hold 1.2 s: brightness"},
-    {"BOTH", "B  Down  Space", "or both soft keys at once"},
+    {"BOTH", "B  Down  Space", ""},
     {"Zoom", "+  -  0", "0: largest that fits"},
     {"Save", "S", "Shift+S: display at 4x"},
     {"Help", "F1  ?", ""},
-    {"Touch", "finger on a button", "holds it"},
+    {"Touch", "as the mouse", "both soft keys at once: BOTH"},
 };
 constexpr int WEB_HELP_ROW_COUNT = static_cast<int>(sizeof WEB_HELP_ROWS / sizeof WEB_HELP_ROWS[0]);
 
