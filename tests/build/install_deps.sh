@@ -24,6 +24,9 @@ echo "cmake deinstall ok config-files"'
 stub apt apt-get 'echo "$DEBIAN_FRONTEND apt-get $*" >>log'
 stub sudo sudo 'echo -n "sudo " >>log; exec env "$@"'
 for c in c++ cmake pkg-config Xvfb xdotool xwininfo import desktop-file-validate; do stub tools "$c" 'exit 0'; done
+# npm from elsewhere than Debian, and node answering the lock file's and the installed version (FAKE_HAVE).
+stub npm npm 'echo "npm $* in ${PWD##*/}" >>"$LOG"'
+stub npm node 'if [[ $2 == *node_modules/playwright-core/package.json* ]]; then echo "$FAKE_HAVE"; else echo 1.56.1; fi'
 
 BUILD="build-essential cmake pkg-config libsdl2-dev libpng-dev"
 TEST="libgtest-dev xvfb xdotool x11-utils imagemagick libx11-dev desktop-file-utils"
@@ -66,7 +69,18 @@ FAKE_UID=0 FAKE_PRESENT="sdl2 libpng gtest x11 benchmark" run no-apt "$PWD/base:
 FAKE_UID=0 FAKE_PRESENT="libpng x11" run no-apt-missing "$PWD/base:$PWD/tools" 1 \
     "zt30: no apt-get here to install packages; install these yourself, then run make again: SDL2 development files (Debian: libsdl2-dev), GoogleTest (Debian: libgtest-dev)" \
     "" build test
-run bad-group "$apt" 2 "usage: $script build|test|bench..." "" build tests
+# The browser page: Debian's emscripten; its tests: Chromium, npm unless some npm is there already, and the
+# lock file's npm packages unless they are installed at that version.
+FAKE_UID=0 FAKE_INSTALLED="" run web "$apt" 0 "zt30: installing emscripten" "noninteractive apt-get update -qq
+noninteractive $install emscripten" web
+export LOG=$PWD/log
+FAKE_UID=0 FAKE_INSTALLED="emscripten" FAKE_HAVE=1.56.1 run web-test "$apt:$PWD/npm" 0 "zt30: installing chromium" \
+    "noninteractive apt-get update -qq
+noninteractive $install chromium" web-test
+FAKE_UID=1000 FAKE_INSTALLED="emscripten chromium" FAKE_HAVE=1.40.0 run web-test-npm "$apt:$PWD/npm" 0 \
+    "zt30: installing playwright-core 1.56.1 in tests/web (npm ci)" "npm ci --no-audit --no-fund --loglevel=error in web" \
+    web-test
+run bad-group "$apt" 2 "usage: $script build|test|bench|web|web-test..." "" build tests
 
 [ "$failures" -eq 0 ] && echo "all dependency installer checks passed"
 exit $((failures != 0))
