@@ -62,7 +62,9 @@ done
 npm_install() {
     [ -n "$npm_packages" ] || return 0
     local dir want have
-    dir=$(cd "${0%/*}/../tests/web" && pwd)
+    dir=.
+    [[ $0 == */* ]] && dir=${0%/*}
+    dir=$(cd "$dir/../tests/web" && pwd)
     want=$(node -p "require('$dir/package-lock.json').packages['node_modules/playwright-core'].version")
     have=$(node -p "require('$dir/node_modules/playwright-core/package.json').version" 2>/dev/null || true)
     [ "$want" = "$have" ] && return 0
