@@ -8,6 +8,7 @@
   const W = 450, H = 550, FRAME_W = 128, FRAME_H = 160;
   const MAX_TICK_BACKLOG = 8; // 10 ms ticks that may run late after a stall, as on the desktop
   const BATCH_MS = 1000;      // while the picture cannot be seen, the ticks run in batches this far apart
+  const STILL_MS = 20;        // while it holds still, they run this often
   const SCALE_MAX = 4;        // largest enlargement, in CSS pixels
   // front/keys.h: HostKey and the modifier bits.
   const KEYS = { v: 1, b: 2, ArrowUp: 4, ArrowDown: 5, ArrowLeft: 6, ArrowRight: 7, ' ': 8, F1: 10, '?': 12 };
@@ -18,7 +19,8 @@
   const canvas = document.getElementById('zt30-picture');
   const line = document.getElementById('zt30-line');
   const note = document.getElementById('zt30-note');
-  const ctx = canvas.getContext('2d', { alpha: false });
+  // Pixels are only ever put on it, and tests and scripts read them back.
+  const ctx = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
 
@@ -27,8 +29,9 @@
   let seen = true;       // the page is visible and the picture on screen
   let onScreen = true;
   let excuse = false;    // the next run may be far behind by our own doing (batches, a save, a script)
-  let frameRequest = 0, batchTimer = 0;
+  let frameRequest = 0, stillTimer = 0, batchTimer = 0;
   let image = null;      // the canvas pixels in the live instance's memory
+  let dirty = null;      // the canvas pixels changed there since the last draw
   let zoom = 0;          // the enlargement asked for with + and - (device pixels), 0: the largest that fits
   let view = null;
   let shownFirst = false;
@@ -46,12 +49,24 @@
     excuse = false;
   }
 
+  // While the picture changes, the ticks run on every animation frame, which draws what they changed.
+  // Once a frame finds nothing new, the browser draws no more frames for us: the ticks run on a timer
+  // until the picture changes again, and the next animation frame draws it.
   function onFrame() {
     frameRequest = 0;
     if (!seen) return;
     advance();
-    present();
-    frameRequest = requestAnimationFrame(onFrame);
+    update();
+    if (draw()) frameRequest = requestAnimationFrame(onFrame);
+    else stillTimer = setTimeout(onStill, STILL_MS);
+  }
+
+  function onStill() {
+    stillTimer = 0;
+    if (!seen) return;
+    advance();
+    if (update()) frameRequest = requestAnimationFrame(onFrame);
+    else stillTimer = setTimeout(onStill, STILL_MS);
   }
 
   function onBatch() {
@@ -61,21 +76,21 @@
     batchTimer = setTimeout(onBatch, BATCH_MS);
   }
 
-  // Drawn on every animation frame while seen; otherwise the ticks run in batches and nothing is drawn.
+  // Drawn on animation frames while seen; otherwise the ticks run in batches and nothing is drawn.
   function updateSeen() {
     const now = document.visibilityState === 'visible' && onScreen;
     if (now === seen) return;
     seen = now;
+    clearTimeout(batchTimer);
+    clearTimeout(stillTimer);
+    cancelAnimationFrame(frameRequest);
+    batchTimer = stillTimer = frameRequest = 0;
     if (seen) {
-      clearTimeout(batchTimer);
-      batchTimer = 0;
       excuse = true;
-      if (!frameRequest) frameRequest = requestAnimationFrame(onFrame);
+      frameRequest = requestAnimationFrame(onFrame);
     } else {
-      cancelAnimationFrame(frameRequest);
-      frameRequest = 0;
       releaseKeys();
-      if (!batchTimer) batchTimer = setTimeout(onBatch, BATCH_MS);
+      batchTimer = setTimeout(onBatch, BATCH_MS);
     }
   }
 
@@ -87,19 +102,37 @@
              dirtyX: v[6], dirtyY: v[7], dirtyW: v[8], dirtyH: v[9] };
   }
 
-  function present() {
-    if (!live._web_present()) return;
+  // Brings the canvas pixels in the instance's memory up to date; true when some changed.
+  function update() {
+    if (!live._web_present()) return false;
     const v = view = readView(viewPtr);
-    const buffer = live.HEAPU8.buffer;
+    if (dirty) {
+      const x1 = Math.max(dirty.x + dirty.w, v.dirtyX + v.dirtyW), y1 = Math.max(dirty.y + dirty.h, v.dirtyY + v.dirtyH);
+      dirty.x = Math.min(dirty.x, v.dirtyX);
+      dirty.y = Math.min(dirty.y, v.dirtyY);
+      dirty.w = x1 - dirty.x;
+      dirty.h = y1 - dirty.y;
+    } else {
+      dirty = { x: v.dirtyX, y: v.dirtyY, w: v.dirtyW, h: v.dirtyH };
+    }
+    return true;
+  }
+
+  // Puts what changed on the canvas; false when nothing had.
+  function draw() {
+    if (!dirty) return false;
+    const v = view, buffer = live.HEAPU8.buffer;
     if (!image || image.data.buffer !== buffer || image.width !== v.canvasW || image.height !== v.canvasH) {
       const bytes = new Uint8ClampedArray(buffer, live._web_canvas_pixels(), v.canvasW * v.canvasH * 4);
       image = new ImageData(bytes, v.canvasW, v.canvasH);
     }
-    ctx.putImageData(image, 0, 0, v.dirtyX, v.dirtyY, v.dirtyW, v.dirtyH);
+    ctx.putImageData(image, 0, 0, dirty.x, dirty.y, dirty.w, dirty.h);
+    dirty = null;
     if (!shownFirst) {
       shownFirst = true;
       performance.mark('zt30-first-picture');
     }
+    return true;
   }
 
   let viewPtr = 0;
@@ -125,7 +158,9 @@
     canvas.style.width = v.w / dpr + 'px';
     canvas.style.height = v.h / dpr + 'px';
     line.style.top = top + v.h / dpr + 'px';
-    present();
+    dirty = null;
+    update();
+    draw();
   }
 
   function zoomBy(step) {
@@ -352,7 +387,7 @@
     const p = live._web_icon(size);
     const c = document.createElement('canvas');
     c.width = c.height = size;
-    c.getContext('2d').putImageData(
+    c.getContext('2d', { willReadFrequently: true }).putImageData(
       new ImageData(new Uint8ClampedArray(live.HEAPU8.slice(p, p + size * size * 4).buffer), size, size), 0, 0);
     document.querySelector('link[rel="icon"]').href = c.toDataURL('image/png');
   }
