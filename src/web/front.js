@@ -5,7 +5,7 @@
 (() => {
   'use strict';
 
-  const W = 450, H = 550, FRAME_W = 128, FRAME_H = 160;
+  const W = 450, H = 550, FRAME_W = 128, FRAME_H = 160, FRAME_X = 165, FRAME_Y = 107;
   const MAX_TICK_BACKLOG = 8; // 10 ms ticks that may run late after a stall, as on the desktop
   const BATCH_MS = 1000;      // while the picture cannot be seen, the ticks run in batches this far apart
   const STILL_MS = 20;        // while it holds still, they run this often
@@ -21,6 +21,9 @@
   const note = document.getElementById('zt30-note');
   // Pixels are only ever put on it, and tests and scripts read them back.
   const ctx = canvas.getContext('2d', { alpha: false, willReadFrequently: true });
+  // The live display on a small canvas of its own over the picture: a new frame then touches only that.
+  const small = document.getElementById('zt30-display');
+  const smallCtx = small.getContext('2d', { alpha: false, willReadFrequently: true });
   const encoder = new TextEncoder();
   const decoder = new TextDecoder();
 
@@ -49,16 +52,16 @@
     excuse = false;
   }
 
-  // While the picture changes, the ticks run on every animation frame, which draws what they changed.
-  // Once a frame finds nothing new, the browser draws no more frames for us: the ticks run on a timer
-  // until the picture changes again, and the next animation frame draws it.
+  // The ticks run on a timer every STILL_MS; when they changed the picture, the next animation frame
+  // draws it. A moving picture is so drawn on every other display frame or so, a still one costs the
+  // browser no frames at all.
   function onFrame() {
     frameRequest = 0;
     if (!seen) return;
     advance();
     update();
-    if (draw()) frameRequest = requestAnimationFrame(onFrame);
-    else stillTimer = setTimeout(onStill, STILL_MS);
+    draw();
+    stillTimer = setTimeout(onStill, STILL_MS);
   }
 
   function onStill() {
@@ -126,7 +129,10 @@
       const bytes = new Uint8ClampedArray(buffer, live._web_canvas_pixels(), v.canvasW * v.canvasH * 4);
       image = new ImageData(bytes, v.canvasW, v.canvasH);
     }
-    ctx.putImageData(image, 0, 0, dirty.x, dirty.y, dirty.w, dirty.h);
+    const d = dirty;
+    const inDisplay = d.x >= FRAME_X && d.y >= FRAME_Y && d.x + d.w <= FRAME_X + FRAME_W && d.y + d.h <= FRAME_Y + FRAME_H;
+    if (v.down > 1 || !inDisplay) ctx.putImageData(image, 0, 0, d.x, d.y, d.w, d.h);
+    if (v.down === 1) smallCtx.putImageData(image, -FRAME_X, -FRAME_Y, FRAME_X, FRAME_Y, FRAME_W, FRAME_H);
     dirty = null;
     if (!shownFirst) {
       shownFirst = true;
@@ -151,13 +157,18 @@
       canvas.width = v.canvasW;
       canvas.height = v.canvasH;
     }
-    const left = Math.max(0, Math.floor((areaW - v.w) / 2)) / dpr;
-    const top = Math.max(0, Math.floor((areaH - v.h) / 2)) / dpr;
-    canvas.style.left = left + 'px';
-    canvas.style.top = top + 'px';
-    canvas.style.width = v.w / dpr + 'px';
-    canvas.style.height = v.h / dpr + 'px';
-    line.style.top = top + v.h / dpr + 'px';
+    // The canvas keeps its own size in CSS pixels and is scaled by a transform: a size such as 1100 / 3
+    // CSS pixels cannot be laid out exactly, a scale can, so every picture pixel stays whole.
+    const left = Math.max(0, Math.floor((areaW - v.w) / 2)), top = Math.max(0, Math.floor((areaH - v.h) / 2));
+    canvas.style.width = v.canvasW + 'px';
+    canvas.style.height = v.canvasH + 'px';
+    const scale = v.w / v.canvasW / dpr;
+    canvas.style.transform = `translate(${left / dpr}px, ${top / dpr}px) scale(${scale})`;
+    small.style.display = v.down > 1 ? 'none' : '';
+    small.style.width = FRAME_W + 'px';
+    small.style.height = FRAME_H + 'px';
+    small.style.transform = `translate(${(left + FRAME_X * v.up) / dpr}px, ${(top + FRAME_Y * v.up) / dpr}px) scale(${scale})`;
+    line.style.top = (top + v.h) / dpr + 'px';
     dirty = null;
     update();
     draw();

@@ -63,12 +63,18 @@ export async function untilTicks(page, ms) {
   await page.waitForFunction((t) => window.zt30.stats().ranUntilMs >= t, ms, { polling: 50 });
 }
 
-// The canvas's own pixels as 0xRRGGBB values, top row first.
+// The picture's own pixels as 0xRRGGBB values, top row first: the canvas, with the display's canvas
+// over it where that is shown.
 export async function canvasPixels(page) {
   const { w, h, data } = await page.evaluate(() => {
-    const c = document.getElementById('zt30-picture');
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-    return { w: c.width, h: c.height, data: Array.from(d) };
+    const c = document.getElementById('zt30-picture'), s = document.getElementById('zt30-display');
+    const all = document.createElement('canvas');
+    all.width = c.width;
+    all.height = c.height;
+    const a = all.getContext('2d', { willReadFrequently: true });
+    a.drawImage(c, 0, 0);
+    if (s.style.display !== 'none') a.drawImage(s, 165, 107);
+    return { w: c.width, h: c.height, data: Array.from(a.getImageData(0, 0, c.width, c.height).data) };
   });
   const px = new Uint32Array(w * h);
   for (let i = 0; i < px.length; ++i) px[i] = (data[4 * i] << 16) | (data[4 * i + 1] << 8) | data[4 * i + 2];
