@@ -33,8 +33,8 @@ constexpr int WEB_HELP_ROW_COUNT = static_cast<int>(sizeof WEB_HELP_ROWS / sizeo
 
 // How the canvas is laid out and what the last present changed; the front end reads it as int32 values.
 struct WebView {
-    int32_t up, down;          // each picture pixel up x up canvas-device pixels, or a down x down mean
-    int32_t w, h;              // the picture's size in device pixels
+    int32_t up, down;           // each picture pixel up x up canvas-device pixels, or a down x down mean
+    int32_t w, h;               // the picture's size in device pixels
     int32_t canvas_w, canvas_h; // the canvas's own pixels: the picture, or its reduction
     int32_t dirty_x, dirty_y, dirty_w, dirty_h; // canvas pixels the last present changed
 };
@@ -61,11 +61,11 @@ struct WebLive {
 };
 
 WebLive live;
-uint32_t picture[W * H]; // the picture as it should look now
-uint32_t shown[W * H];   // as the canvas has it (before any reduction)
+uint32_t picture[W * H];     // the picture as it should look now
+uint32_t shown[W * H];       // as the canvas has it (before any reduction)
 uint32_t canvas_rgba[W * H]; // the canvas's pixels, bytes R, G, B, A
-uint32_t scratch[W * H];      // a reduction, or a saved picture without the help
-uint8_t png[1280 * 1024];     // the last saved picture
+uint32_t scratch[W * H];     // a reduction, or a saved picture without the help
+uint8_t png[1280 * 1024];    // the last saved picture
 double stats[6];
 uint32_t icon[256 * 256];
 
@@ -78,11 +78,11 @@ int button_at(int x, int y) {
     int32_t v = view_button_down, l = left_button_down, r = right_button_down;
     view_button_down = left_button_down = right_button_down = 0;
     host_hit_test(true, x, y);
-    int b = view_button_down              ? HOST_BUTTON_VIEW
+    int b = view_button_down                        ? HOST_BUTTON_VIEW
             : left_button_down && right_button_down ? HOST_BUTTON_BOTH
-            : left_button_down                       ? HOST_BUTTON_LEFT
-            : right_button_down                      ? HOST_BUTTON_RIGHT
-                                                     : -1;
+            : left_button_down                      ? HOST_BUTTON_LEFT
+            : right_button_down                     ? HOST_BUTTON_RIGHT
+                                                    : -1;
     view_button_down = v, left_button_down = l, right_button_down = r;
     return b;
 }
@@ -112,7 +112,8 @@ WebFinger* lone_soft_key(HostButton other) {
 
 void compose() {
     host_bezel_compose(picture);
-    if (live.help) host_help_draw_rows(picture, "Keys (mouse and touch work too)", WEB_HELP_ROWS, WEB_HELP_ROW_COUNT);
+    if (live.help)
+        host_help_draw_rows(picture, "Keys (mouse and touch work too)", WEB_HELP_ROWS, WEB_HELP_ROW_COUNT);
 }
 
 } // namespace
@@ -151,7 +152,8 @@ const WebView* web_layout(int win_w, int win_h, int max_up) {
 // Brings the canvas pixels up to date; true when some changed (the view's dirty rectangle).
 bool web_present() {
     const HostRect whole{0, 0, W, H};
-    const HostRect display{FRAME_ORIGIN_X, FRAME_ORIGIN_Y, FRAME_ORIGIN_X + FRAME_WIDTH, FRAME_ORIGIN_Y + FRAME_HEIGHT};
+    const HostRect display{FRAME_ORIGIN_X, FRAME_ORIGIN_Y, FRAME_ORIGIN_X + FRAME_WIDTH,
+                           FRAME_ORIGIN_Y + FRAME_HEIGHT};
     uint32_t pressed = host_bezel_pressed();
     HostRect dirty{0, 0, 0, 0};
     if (live.need_full || pressed != live.pictured_pressed || live.help != live.pictured_help) {

@@ -59,7 +59,8 @@ int run(const uint8_t* text, size_t len, const char* local_time, FILE* out, FILE
     int status = headless_run(script, options, out, err);
     for (int y = 0; y < FRAME_HEIGHT; ++y)
         for (int x = 0; x < FRAME_WIDTH; ++x)
-            frame_top_down[y * FRAME_WIDTH + x] = host_frame.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)];
+            frame_top_down[y * FRAME_WIDTH + x] =
+                host_frame.pixels[gfx_index(x, y, FRAME_WIDTH, FRAME_HEIGHT)];
     frame_valid = true;
     return status;
 }
