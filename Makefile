@@ -10,13 +10,14 @@ DEPS       = bash scripts/install-deps.sh
 CONFIGURE  = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 COMPILE    = cmake --build $(BUILD) -j $(JOBS)
 
-.PHONY: build run test bench soak install screens help clean
+.PHONY: build run test bench soak install package screens help clean
 .DEFAULT_GOAL := build
 
+# The programs, their manual pages and what else `make install` installs (not the tests and tools).
 build:
 	@$(DEPS) build
 	@$(CONFIGURE)
-	@$(COMPILE) --target zt30-sim zt30-headless
+	@$(COMPILE) --target zt30-installable
 
 run: build
 	@./$(BUILD)/zt30-sim
@@ -47,15 +48,26 @@ soak:
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package $(BUILD)/zt30-sim_VERSION_ARCH.deb, then lintian's report on it: an error fails.
+package:
+	@$(DEPS) package
+	@$(CONFIGURE)
+	@$(COMPILE) --target zt30-installable
+	@rm -f $(BUILD)/zt30-sim_*.deb
+	@cd $(BUILD) && cpack -G DEB
+	@lintian --fail-on error $(BUILD)/zt30-sim_*.deb
+
 help:
-	@echo "make            build the simulator (zt30-sim) and the headless runner (zt30-headless) in $(BUILD)/"
+	@echo "make            build the simulator (zt30-sim), the headless runner (zt30-headless), the soak"
+	@echo "                (zt30-soak) and their manual pages in $(BUILD)/"
 	@echo "make run        build, then open the simulator"
 	@echo "make test       build everything and run the whole test suite"
 	@echo "make bench      build and run the benchmarks"
 	@echo "make soak       24 simulated hours of random use under the sanitizers, every invariant checked"
 	@echo "                (SOAK_ARGS=\"--seed N\" repeats a run; a failure writes soak-failure-SEED.zts)"
-	@echo "make install    install the two programs, a desktop entry and the icon under PREFIX"
-	@echo "                (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make install    install the programs, manual pages, bash completion, desktop entry and icons"
+	@echo "                under PREFIX (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make package    build the Debian package $(BUILD)/zt30-sim_VERSION_ARCH.deb, check it with lintian"
 	@echo "make screens    render every page view and SETUP screen into docs/screens/"
 	@echo "make clean      remove $(BUILD)/ and $(SOAK_BUILD)/"
 	@echo "Each target first installs the Debian packages it needs that are missing (apt-get, with sudo"
