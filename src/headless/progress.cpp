@@ -93,7 +93,8 @@ size_t progress_format(char* buf, size_t n, const char* label, const ProgressCou
     put_hms(&head, c.total_ms);
     put(&head, " simulated");
     size_t len = std::min(head.len, n - 1);
-    if (len < head.len) // before the character that did not fit whole
+    bool cut = len < head.len;
+    if (cut) // before the character that did not fit whole
         while (len > 0 && (static_cast<unsigned char>(first[len]) & 0xC0) == 0x80) --len;
     std::memcpy(buf, first, len);
     buf[len] = 0;
@@ -114,10 +115,10 @@ size_t progress_format(char* buf, size_t n, const char* label, const ProgressCou
         uint64_t remaining = c.total_ms > c.simulated_ms ? c.total_ms - c.simulated_ms : 0;
         double left_ms = static_cast<double>(remaining) * static_cast<double>(wall_ms) /
                          static_cast<double>(c.simulated_ms);
+        uint64_t left_s = static_cast<uint64_t>(std::ceil(std::min(left_ms, 1e15) / 1000));
         Text* left = &piece[count++];
         put(left, ", ");
-        put_hms(left,
-                static_cast<uint64_t>(std::ceil(std::min(left_ms, 1e15) / 1000)) * 1000); // whole seconds
+        put_hms(left, left_s * 1000);
         put(left, " left");
     }
     put(&piece[count], ", ");
@@ -126,7 +127,7 @@ size_t progress_format(char* buf, size_t n, const char* label, const ProgressCou
     put(&piece[count], ", ");
     put_count(&piece[count], c.inputs);
     put(&piece[count++], " inputs");
-    for (int i = 0; i < count && len + piece[i].len < n; ++i) {
+    for (int i = 0; !cut && i < count && len + piece[i].len < n; ++i) {
         std::memcpy(buf + len, piece[i].buf, piece[i].len + 1);
         len += piece[i].len;
     }
