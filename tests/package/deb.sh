@@ -7,7 +7,7 @@ set -u
 cpack=$1 build=$2 out=$3
 for tool in dpkg-deb dpkg-shlibdeps file; do
     if ! command -v $tool >/dev/null; then
-        echo "skipped: needs $tool (Debian packages dpkg-dev and file)"
+        echo "skipped: needs $tool (dpkg-deb, dpkg-shlibdeps and file: Debian packages dpkg-dev and file)"
         exit 77
     fi
 done
