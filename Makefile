@@ -10,13 +10,14 @@ DEPS       = bash scripts/install-deps.sh
 CONFIGURE  = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 COMPILE    = cmake --build $(BUILD) -j $(JOBS)
 
-.PHONY: build run test bench soak install screens help clean web web-serve test-web
+.PHONY: build run test bench soak install package screens help clean web web-serve test-web
 .DEFAULT_GOAL := build
 
+# The programs, their manual pages and what else `make install` installs (not the tests and tools).
 build:
 	@$(DEPS) build
 	@$(CONFIGURE)
-	@$(COMPILE) --target zt30-sim zt30-headless
+	@$(COMPILE) --target zt30-installable
 
 run: build
 	@./$(BUILD)/zt30-sim
@@ -70,15 +71,26 @@ test-web: web
 install: build
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package $(BUILD)/zt30-sim_VERSION_ARCH.deb, then lintian's report on it: an error fails.
+package:
+	@$(DEPS) package
+	@$(CONFIGURE)
+	@$(COMPILE) --target zt30-installable
+	@rm -f $(BUILD)/zt30-sim_*.deb
+	@cd $(BUILD) && cpack -G DEB
+	@lintian --fail-on error $(BUILD)/zt30-sim_*.deb
+
 help:
-	@echo "make            build the simulator (zt30-sim) and the headless runner (zt30-headless) in $(BUILD)/"
+	@echo "make            build the simulator (zt30-sim), the headless runner (zt30-headless), the soak"
+	@echo "                (zt30-soak) and their manual pages in $(BUILD)/"
 	@echo "make run        build, then open the simulator"
 	@echo "make test       build everything and run the whole test suite"
 	@echo "make bench      build and run the benchmarks"
 	@echo "make soak       24 simulated hours of random use under the sanitizers, every invariant checked"
 	@echo "                (SOAK_ARGS=\"--seed N\" repeats a run; a failure writes soak-failure-SEED.zts)"
-	@echo "make install    install the two programs, a desktop entry and the icon under PREFIX"
-	@echo "                (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make install    install the programs, manual pages, bash completion, desktop entry and icons"
+	@echo "                under PREFIX (now $(PREFIX); e.g. make install PREFIX=~/.local)"
+	@echo "make package    build the Debian package $(BUILD)/zt30-sim_VERSION_ARCH.deb, check it with lintian"
 	@echo "make screens    render every page view and SETUP screen into docs/screens/"
 	@echo "make web        build the browser page into $(WEB_BUILD)/site/ (em++)"
 	@echo "make web-serve  build it and serve it on http://127.0.0.1:$(WEB_PORT)/ (WEB_PORT=0: any free port)"

@@ -2,12 +2,13 @@
 # Installs the Debian packages that a make target needs, only those missing: with apt-get as root, else
 # through sudo; with neither, prints the line to run as root and fails. Without apt, checks for the
 # tools and libraries instead and names what is missing.
-# Usage: install-deps.sh GROUP...   GROUP: build (the simulator and the runner), test, bench, web (the
-# browser page), web-test (its tests: also Chromium, npm and the npm packages of tests/web/package-lock.json)
+# Usage: install-deps.sh GROUP...   GROUP: build (the programs and their manual pages), test, bench,
+#        package (the Debian package and lintian), web (the browser page), web-test (its tests: also
+#        Chromium, npm and the npm packages of tests/web/package-lock.json)
 set -euo pipefail
 
 usage() {
-    echo "usage: $0 build|test|bench|web|web-test..." >&2
+    echo "usage: $0 build|test|bench|package|web|web-test..." >&2
     exit 2
 }
 
@@ -18,6 +19,12 @@ build=(
     pkg-config "cmd pkg-config" "pkg-config"
     libsdl2-dev "pc sdl2" "SDL2 development files"
     libpng-dev "pc libpng" "libpng development files"
+    scdoc "cmd scdoc" "scdoc"
+)
+package=(
+    dpkg-dev "cmd dpkg-shlibdeps" "dpkg-shlibdeps"
+    file "cmd file" "file"
+    lintian "cmd lintian" "lintian"
 )
 test=(
     libgtest-dev "pc gtest" "GoogleTest"
@@ -27,6 +34,9 @@ test=(
     imagemagick "cmd import" "ImageMagick"
     libx11-dev "pc x11" "Xlib development files"
     desktop-file-utils "cmd desktop-file-validate" "desktop-file-validate"
+    groff-base "cmd groff" "groff"
+    bash-completion "pc bash-completion" "bash-completion"
+    "${package[@]}"
 )
 bench=(
     libbenchmark-dev "pc benchmark" "Google Benchmark"
@@ -49,6 +59,7 @@ for group in "$@"; do
     build) wanted+=("${build[@]}") ;;
     test) wanted+=("${build[@]}" "${test[@]}") ;;
     bench) wanted+=("${build[@]}" "${bench[@]}") ;;
+    package) wanted+=("${build[@]}" "${package[@]}") ;;
     web) wanted+=("${web[@]}") ;;
     web-test)
         wanted+=("${web[@]}" "${web_test[@]}")
