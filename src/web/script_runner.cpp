@@ -36,6 +36,7 @@ size_t finish(FILE* f) {
 
 int run(const uint8_t* text, size_t len, const char* local_time, FILE* out, FILE* err) {
     HeadlessOptions options{};
+    options.quiet = true; // a page has no terminal to show progress on
     if (local_time) {
         if (!headless_parse_time(local_time, &options.local_time)) {
             std::fprintf(err, "zt30-headless: bad --local-time %s (HH:MM:SS, hours 0-23)\n",

@@ -1,11 +1,12 @@
 # The browser page (make web): index.html, zt30.js and zt30.wasm in site/ of the build folder. The
 # instrument and the shared front pieces as the desktop programs use them, the headless runner's script
-# language and runner, and the browser's own parts: the live session, the script runner's exports and its
+# language and runner (its progress line never shows: no terminal), and the browser's own parts: the live session, the script runner's exports and its
 # files in memory (standing in for headless/output.cpp), a PNG encoder, and the JavaScript front end.
 set(ZT30_SITE ${CMAKE_BINARY_DIR}/site)
 set(ZT30_WEB ${SRC}/web)
 add_executable(zt30-web ${ZT30_WEB}/live.cpp ${ZT30_WEB}/script_runner.cpp ${ZT30_WEB}/files.cpp ${ZT30_WEB}/png.cpp
-                        ${SRC}/headless/script.cpp ${SRC}/headless/run.cpp)
+                        ${SRC}/headless/script.cpp ${SRC}/headless/run.cpp
+                        ${SRC}/headless/progress.cpp)
 target_link_libraries(zt30-web PRIVATE zt30_front)
 set_target_properties(zt30-web PROPERTIES OUTPUT_NAME zt30 SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZT30_SITE})
 
