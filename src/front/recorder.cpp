@@ -112,8 +112,10 @@ void host_recorder_flight(HostRecorder* rec) {
         char text[32 * FLT_VALUE_COUNT] = "flight";
         size_t n = std::strlen(text);
         for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i) {
-            const bool given = (flight_state.given >> i & 1u) != 0, was = (rec->flight.given >> i & 1u) != 0;
-            if (given == was &&
+            // Compared as masks: GCC 12 at -O2 got the same test written with two bools wrong.
+            const uint32_t bit = 1u << i;
+            const bool given = (flight_state.given & bit) != 0;
+            if (((flight_state.given ^ rec->flight.given) & bit) == 0 &&
                 (!given || std::memcmp(&flight_state.value[i], &rec->flight.value[i], sizeof(float)) == 0))
                 continue;
             n += static_cast<size_t>(std::snprintf(text + n, sizeof text - n, " %s=", FLT_VALUES[i].key));
