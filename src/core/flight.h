@@ -19,8 +19,8 @@ extern int32_t demo_roll_dir;
 extern float demo_sweep;
 extern int32_t demo_sweep_dir;
 
-// The live sensor values: the given pitch, slip and roll while DEMO MODE is NONE, else 0 (set before
-// every rendered frame by flt_live_update).
+// The live sensor values: the given pitch, slip and roll while DEMO MODE is NONE, else 0 (set at the
+// start of every frame by flt_live_update).
 extern float live_pitch_deg;
 extern float live_slip;
 extern float live_roll_deg;
@@ -64,7 +64,7 @@ int32_t flt_key_id(std::string_view key);
 bool flt_value(int32_t id, float* v);
 // That value, else the fallback.
 float flt_value_or(int32_t id, float fallback);
-// Feeds live_pitch_deg, live_slip and live_roll_deg from the given values; before every rendered frame.
+// Feeds live_pitch_deg, live_slip and live_roll_deg from the given values; page_draw_frame calls it first.
 void flt_live_update();
 
 // One step of every smoothing channel; every 10 ms tick.

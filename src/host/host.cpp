@@ -88,7 +88,6 @@ bool host_paint() {
     // A fresh frame picture starts out zeroed, as the platform's new pictures do.
     std::memset(host_frame.pixels, 0, sizeof host_frame.pixels);
     frame_pixels = host_frame.pixels;
-    flt_live_update();
     page_draw_frame(frame_pixels);
     flt_demo_step();
     page_update_alerts();
