@@ -594,7 +594,6 @@ int host_sdl_run(const SimOptions& options) {
             if (record) std::fclose(record);
             return 1;
         }
-        show_live_status(w);
     }
     // The artwork is drawn before the window exists, so that the ticks start on time.
     host_bezel_icon(icon_pixels, ICON_SIZE);
@@ -604,6 +603,7 @@ int host_sdl_run(const SimOptions& options) {
         return 1;
     }
     w->scale = options.scale < 1 ? 1 : options.scale > HOST_SCALE_MAX ? HOST_SCALE_MAX : options.scale;
+    if (options.live) show_live_status(w); // the title to create the window with
     w->window = SDL_CreateWindow(options.live ? w->live_title : WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED,
                                  SDL_WINDOWPOS_UNDEFINED, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale,
                                  SDL_WINDOW_HIDDEN);
