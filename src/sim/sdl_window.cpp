@@ -492,7 +492,8 @@ void wait_for_work(SimWindow* w) {
         w->excused_ticks = static_cast<int>(HIDDEN_BATCH_MS / 10);
     }
     // The link wakes the loop when a datagram comes, and when it has something to do by itself. While
-    // the window cannot be seen, datagrams wait in the socket for the next batch.
+    // the window cannot be seen, datagrams wait in the socket for the next batch. SDL's own wait (no
+    // X11) cannot watch the socket; the next tick then reads it, at most 10 ms later.
     const bool live = live_is_open() && window_seen(w);
     if (live) due_ms = std::min(due_ms, live_next_due_ms());
     int64_t due = w->start_ns + due_ms * NS_PER_MS;
