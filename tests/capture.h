@@ -30,7 +30,9 @@ inline std::string slurp(FILE* f) {
 
 struct TempDir {
     std::string path = ::testing::TempDir() + "zt30-host-XXXXXX";
-    TempDir() { mkdtemp(path.data()); }
+    TempDir() {
+        if (!mkdtemp(path.data())) ADD_FAILURE() << "cannot make a folder " << path;
+    }
     ~TempDir() { std::filesystem::remove_all(path); }
     std::string file(const std::string& name) const { return path + "/" + name; }
     std::vector<std::string> names() const {

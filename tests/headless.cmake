@@ -1,4 +1,4 @@
-# Scenario scripts and command-line checks of the headless runner.
+# Scenario scripts, command-line checks and the progress line of the headless runner.
 # Every tests/scripts/*.zts is one test: it must run to the end (exit 0), so its expect lines all held.
 # Each runs in its own scratch directory, where its shot, window and dump files land.
 if(TARGET zt30-headless)
@@ -21,4 +21,12 @@ if(TARGET zt30-headless)
   add_test(NAME headless.command_line
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless/command_line.sh $<TARGET_FILE:zt30-headless>
                    ${CMAKE_BINARY_DIR}/script-out/command-line)
+
+  # The progress line of both programs on a pseudo-terminal (skipped without util-linux's script).
+  if(TARGET zt30-soak)
+    add_test(NAME headless.progress
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless/progress.sh $<TARGET_FILE:zt30-headless>
+                     $<TARGET_FILE:zt30-soak> ${CMAKE_BINARY_DIR}/script-out/progress)
+    set_tests_properties(headless.progress PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 600)
+  endif()
 endif()

@@ -7,3 +7,21 @@ if(TARGET zt30-sim AND TARGET zt30-icons AND ZT30_DESKTOP_VALIDATE)
 else()
   message(STATUS "desktop entry test skipped: needs zt30-sim and desktop-file-validate")
 endif()
+
+# The manual pages render clean and describe what each program's --help lists (needs groff).
+set(ZT30_DOCUMENTED)
+foreach(program zt30-sim zt30-headless zt30-soak)
+  if(TARGET ${program})
+    list(APPEND ZT30_DOCUMENTED $<TARGET_FILE:${program}>)
+  endif()
+endforeach()
+if(TARGET zt30-man)
+  add_test(NAME install.man_pages COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/man_pages.sh
+                                          ${CMAKE_BINARY_DIR}/man ${ZT30_DOCUMENTED})
+  set_tests_properties(install.man_pages PROPERTIES SKIP_RETURN_CODE 77)
+endif()
+# The bash completion offers each program's options, their values and file names (needs bash-completion).
+add_test(NAME install.completion
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/completion.sh
+                 ${CMAKE_SOURCE_DIR}/data/bash-completion/zt30 ${CMAKE_BINARY_DIR}/completion-out ${ZT30_DOCUMENTED})
+set_tests_properties(install.completion PROPERTIES SKIP_RETURN_CODE 77)

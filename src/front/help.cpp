@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <span>
 
 #include "gfx/colors.h"
 #include "gfx/font.h"
@@ -50,13 +51,7 @@ void draw_tag(uint32_t* picture, int x, int cy, const char* text) {
     draw_text(picture, TEXT_FONT, x + 5, cy - h / 2 - 2, TAG_COLOR, text);
 }
 
-struct HelpRow {
-    const char* control;
-    const char* keys;
-    const char* note;
-};
-
-constexpr HelpRow ROWS[] = {
+constexpr HostHelpRow ROWS[] = {
     {"VIEW", "V  Up", ""},
     {"Left key", "Left", ""},
     {"Right key", "Right", "hold 1.2 s: brightness"},
@@ -81,6 +76,10 @@ const char* const HOST_HELP_TEXT =
     "  quit                 Ctrl+Q or Escape\n";
 
 void host_help_draw(uint32_t* picture) {
+    host_help_draw_rows(picture, "Keys (the mouse works too)", ROWS, static_cast<int>(std::size(ROWS)));
+}
+
+void host_help_draw_rows(uint32_t* picture, const char* title, const HostHelpRow* rows, int count) {
     // Beside the keys, clear of the display window (columns 158-299, rows 100-272).
     draw_tag(picture, 36, 150, "V  Up");
     draw_tag(picture, 48, 220, "Left");
@@ -88,11 +87,11 @@ void host_help_draw(uint32_t* picture) {
     draw_tag(picture, 268, 300, "B  Down  Space");
 
     const int x0 = 30, x1 = W - 30, top = 336, row_h = 17;
-    const int bottom = top + 34 + static_cast<int>(std::size(ROWS)) * row_h + 6;
+    const int bottom = top + 34 + count * row_h + 6;
     draw_box(picture, x0, top, x1, bottom);
-    draw_text(picture, TITLE_FONT, x0 + 12, top + 7, COLOR_LABEL, "Keys (the mouse works too)");
+    draw_text(picture, TITLE_FONT, x0 + 12, top + 7, COLOR_LABEL, title);
     int y = top + 32;
-    for (const HelpRow& r : ROWS) {
+    for (const HostHelpRow& r : std::span(rows, static_cast<size_t>(count))) {
         draw_text(picture, TEXT_FONT, x0 + 12, y, COLOR_LABEL, r.control);
         int end = draw_text(picture, TEXT_FONT, x0 + 112, y, KEY_COLOR, r.keys);
         if (*r.note) draw_text(picture, TEXT_FONT, std::max(end + 14, x0 + 226), y, NOTE_COLOR, r.note);

@@ -13,12 +13,13 @@
 namespace {
 
 const char* const USAGE =
-    "Usage: zt30-headless [--local-time HH:MM:SS] [SCRIPT]\n"
+    "Usage: zt30-headless [--local-time HH:MM:SS] [--quiet] [SCRIPT]\n"
     "Runs the instrument on a simulated clock, driven by the commands in SCRIPT\n"
     "(standard input when SCRIPT is absent or -).\n"
     "\n"
     "Options:\n"
     "  --local-time HH:MM:SS  local time of day the instrument reads (default: the machine's)\n"
+    "  --quiet                no progress line (shown on a terminal when a run takes over 2 s)\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -49,7 +50,7 @@ const char* const USAGE =
     "Files appear whole or not at all. A script is at most 16 MiB; Ctrl-C stops it (exit status 130).\n"
     "\n"
     "Exit status: 0 every command ran, 1 a file could not be written, 2 bad option or script\n"
-    "(nothing runs), 3 an expect line saw another colour.\n";
+    "(nothing runs), 3 an expect line saw another colour, 130 interrupted (Ctrl-C).\n";
 
 enum ReadResult { READ_OK, READ_FAILED, READ_TOO_BIG };
 
@@ -84,6 +85,10 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
         if (!options_done && arg == "--version") {
             std::fprintf(out, "zt30-headless %s\n", ZT30_VERSION);
             return HEADLESS_EXIT_OK;
+        }
+        if (!options_done && arg == "--quiet") {
+            options.quiet = true;
+            continue;
         }
         if (!options_done && (arg == "--local-time" || arg.starts_with("--local-time="))) {
             std::string_view value;

@@ -12,7 +12,7 @@
 namespace {
 
 const char* const USAGE =
-    "Usage: zt30-soak [--seed N] [--duration D] [--script FILE] [--watchdog SECONDS]\n"
+    "Usage: zt30-soak [--seed N] [--duration D] [--script FILE] [--watchdog SECONDS] [--quiet]\n"
     "Drives the instrument on a simulated clock with random presses, releases, clicks, long holds,\n"
     "both-key presses and mouse drags, touring every page and SETUP screen, and checks every invariant\n"
     "of its state after every rendered frame.\n"
@@ -24,12 +24,13 @@ const char* const USAGE =
     "  --watchdog SECONDS   call the run hung when simulated time stops for this long (default 60, 0 off)\n"
     "  --plant KIND@SECONDS plant a fault to see the checker catch it: setting (a settings field out of\n"
     "                       range), alloc (an allocation) or hang\n"
+    "  --quiet              no progress line on the terminal (the hourly lines and the report remain)\n"
     "  --help, --version\n"
     "\n"
     "Runs of an hour or more also fail when a page or SETUP screen was never shown.\n"
     "A failure prints the seed, the simulated time, the broken invariant and the last 50 input events, and\n"
     "writes a zt30-headless script that replays the run up to the failure.\n"
-    "Exit status: 0 passed, 1 failed, 2 bad option.\n";
+    "Exit status: 0 passed, 1 failed, 2 bad option, 130 interrupted (Ctrl-C).\n";
 
 bool parse_u64(std::string_view s, uint64_t limit, uint64_t* out) {
     if (s.empty() || s.size() > 20) return false;
@@ -85,6 +86,7 @@ int soak_main(int argc, const char* const* argv, FILE* out, FILE* err) {
     o.duration_ms = 3600000;
     o.watchdog_seconds = 60;
     o.progress = true;
+    o.terminal = err;
     bool seeded = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -95,6 +97,10 @@ int soak_main(int argc, const char* const* argv, FILE* out, FILE* err) {
         if (arg == "--version") {
             std::fprintf(out, "zt30-soak %s\n", ZT30_VERSION);
             return SOAK_EXIT_PASSED;
+        }
+        if (arg == "--quiet") {
+            o.terminal = nullptr;
+            continue;
         }
         bool takes_value = arg == "--seed" || arg == "--duration" || arg == "--script" ||
                            arg == "--watchdog" || arg == "--plant";
@@ -138,6 +144,15 @@ int soak_main(int argc, const char* const* argv, FILE* out, FILE* err) {
 
     SoakStats st;
     int code = soak_run(o, &st, out);
+    if (st.stop_signal != 0) {
+        std::fflush(out);
+        std::fprintf(err,
+                     "zt30-soak: interrupted at %s of %s simulated (seed %" PRIu64 "): %" PRIu64
+                     " frames and %" PRIu64 " input events checked, no invariant broken\n",
+                     soak_format_time(st.simulated_ms).c_str(), soak_format_time(o.duration_ms).c_str(),
+                     o.seed, st.frames, st.inputs);
+        return code;
+    }
     if (code == SOAK_EXIT_PASSED) {
         std::fprintf(out,
                      "zt30-soak: passed: %s of simulated time in %.1f s of wall time (%.0fx); %" PRIu64

@@ -13,6 +13,7 @@
 #include "core/flight.h"
 #include "core/page.h"
 #include "files/file.h"
+#include "headless/progress.h"
 #include "headless/run.h"
 #include "headless/script.h"
 #include "live/text.h"
@@ -44,6 +45,7 @@ struct Run {
     std::atomic<bool> finished{false};
     std::atomic<bool> reported{false};
     std::atomic<bool> watchdog_ready{false};
+    Progress progress;
 };
 
 Run* current_run = nullptr; // for the watchdog and the sanitizers' last word
@@ -117,6 +119,7 @@ void report_failure(Run* run, const std::string& why, uint64_t at_ms) {
     const char* write_error = host_file_write_all(path.c_str(), script.data(), script.size());
 
     FILE* out = run->out;
+    progress_clear(&run->progress);
     std::fprintf(out, "zt30-soak: FAILED at %s of simulated time (seed %" PRIu64 ", frame %" PRIu64 ")\n",
                  soak_format_time(at_ms).c_str(), run->options->seed, host_frames_rendered);
     std::fprintf(out, "  invariant: %s\n", why.c_str());
@@ -235,6 +238,8 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     std::fprintf(out, "zt30-soak: seed %" PRIu64 ", %s of simulated time, local time %s\n", options.seed,
                  soak_format_time(options.duration_ms).c_str(), run.local_time);
     std::fflush(out);
+    progress_start(&run.progress, options.terminal, false, "zt30-soak", 0);
+    progress_draw(&run.progress, {0, options.duration_ms, 0, 0});
 
     HostScheduler sched;
     headless_start(ho, &sched);
@@ -252,18 +257,18 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     auto wall_start = std::chrono::steady_clock::now();
     char why[256];
     bool planted = options.planted == SOAK_BREAK_NONE;
-    uint64_t now = 0, end = options.duration_ms, next_hour = 3600000;
+    uint64_t now = 0, end = options.duration_ms, next_hour = 3600000, next_look_ms = 1000;
     count_frame(stats); // the first frame, drawn at start-up
     // From here on nothing may allocate: the log, the driver and the watchdog are in place.
     checker.allocations = soak_allocations.load(std::memory_order_relaxed);
     bool ok = soak_check(&checker, &sched, why, sizeof why);
 
-    while (ok) {
+    while (ok && headless_stop_signal == 0) {
         if (drv->next == drv->queued && now >= drv->action_end_ms) soak_plan_action(drv, now);
         uint64_t next_in = drv->next < drv->queued ? drv->queue[drv->next].at_ms : drv->action_end_ms;
         uint64_t limit = std::min(next_in, end);
         // Every tick due up to the next input, the ticks of one millisecond at a time, each checked.
-        while (ok && host_sched_next_due(&sched) <= limit) {
+        while (ok && host_sched_next_due(&sched) <= limit && headless_stop_signal == 0) {
             now = host_sched_next_due(&sched);
             run.step_ms.store(now, std::memory_order_relaxed);
             uint64_t frames = host_frames_rendered;
@@ -278,11 +283,16 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
             if (options.progress && now >= next_hour) {
                 double wall =
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
+                progress_clear(&run.progress);
                 std::fprintf(out,
                              "zt30-soak: %s: %" PRIu64 " frames, %" PRIu64 " inputs, %.1f s of wall time\n",
                              soak_format_time(now).c_str(), stats->frames, stats->inputs, wall);
                 std::fflush(out);
+                progress_draw(&run.progress, {now, end, stats->frames, stats->inputs});
                 next_hour += 3600000;
+            } else if (now >= next_look_ms) {
+                progress_update(&run.progress, {now, end, stats->frames, stats->inputs});
+                next_look_ms = now + 1000;
             }
         }
         if (!ok || next_in >= end) break;
@@ -308,6 +318,7 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
     }
     uint64_t allocations = soak_allocations.load(std::memory_order_relaxed) - checker.allocations;
     run.finished.store(true);
+    progress_clear(&run.progress);
     if (guard.joinable()) guard.join();
     stats->wall_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_start).count();
@@ -317,6 +328,8 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
 
     if (!ok) {
         report_failure(&run, why, now);
+    } else if (headless_stop_signal != 0) {
+        stats->stop_signal = headless_stop_signal;
     } else if (options.require_coverage) {
         std::string missing;
         for (int p : SOAK_TOUR_PAGES)
@@ -335,5 +348,6 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
         if (!missing.empty()) report_failure(&run, "coverage: never shown:" + missing, now);
     }
     current_run = nullptr;
+    if (stats->stop_signal != 0) return 128 + stats->stop_signal;
     return stats->failed ? SOAK_EXIT_FAILED : SOAK_EXIT_PASSED;
 }

@@ -39,6 +39,7 @@ struct SoakOptions {
     uint64_t planted_at_ms;
     bool progress;         // a line every simulated hour
     bool require_coverage; // fail when a page or SETUP screen was never shown
+    FILE* terminal;        // where the progress line goes when it is a terminal; nullptr: nowhere
 };
 
 struct SoakStats {
@@ -59,6 +60,7 @@ struct SoakStats {
     bool failed;
     std::string failure; // the broken invariant
     uint64_t failed_at_ms;
+    int stop_signal; // the signal that interrupted the run (every check held until then); 0: none
 };
 
 // Allocator calls so far. The soak program's allocator hooks count them; elsewhere nothing does.
@@ -88,9 +90,9 @@ bool soak_check(SoakChecker* c, const HostScheduler* sched, char* why, size_t n)
 // Simulated time as H:MM:SS.mmm.
 std::string soak_format_time(uint64_t ms);
 
-// Runs a soak: start-up, then random use until the duration is over or an invariant breaks. The seed, a
-// line per simulated hour (with progress) and the report go to out; a failure also writes the replay
-// script. Returns an exit code.
+// Runs a soak: start-up, then random use until the duration is over, an invariant breaks or a signal
+// (headless_stop_signal) stops it. The seed, a line per simulated hour (with progress) and the report go to
+// out; a failure also writes the replay script. Returns an exit code: 128 + the signal when stopped.
 int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out);
 
 // Prints the coverage table: frames per page, per SETUP screen and per overlay.
