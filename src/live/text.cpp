@@ -1,8 +1,9 @@
 #include "live/text.h"
 
-#include <cfloat>
-#include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -37,31 +38,68 @@ bool well_formed(std::string_view s) {
 }
 
 constexpr std::string_view PRESSURE_ALT_KEY = "palt";
+// Longest number taken: far more digits than a float holds.
+constexpr size_t MAX_NUMBER_TEXT = 64;
 
 } // namespace
 
 bool live_parse_number(std::string_view s, float* out) {
-    if (!well_formed(s)) return false;
-    if (s[0] == '+') s.remove_prefix(1); // from_chars takes no plus sign
-    const char* end = s.data() + s.size();
-    float f = 0.0f;
-    auto [p, ec] = std::from_chars(s.data(), end, f);
-    if (ec == std::errc{} && p == end) {
-        *out = f;
-        return true;
-    }
-    if (ec != std::errc::result_out_of_range) return false;
-    // Too small for a float comes out as the nearest float (0 or a subnormal); too large is refused.
-    double d = 0.0;
-    auto [q, dec] = std::from_chars(s.data(), end, d);
-    if (dec != std::errc{} || q != end || !(std::fabs(d) <= FLT_MAX)) return false;
-    *out = static_cast<float>(d);
+    // strtof reads exactly the forms well_formed lets through, rounded correctly, with the C library's
+    // decimal point: the programs never leave the "C" locale. (std::from_chars for floats is not in
+    // every C++ library the project builds with.)
+    char text[MAX_NUMBER_TEXT + 1];
+    if (!well_formed(s) || s.size() > MAX_NUMBER_TEXT) return false;
+    std::memcpy(text, s.data(), s.size());
+    text[s.size()] = '\0';
+    errno = 0;
+    char* end = nullptr;
+    const float v = std::strtof(text, &end);
+    if (end != text + s.size() || !std::isfinite(v)) return false; // too large for a float
+    *out = v;                                                      // too small comes out as 0 or subnormal
     return true;
 }
 
 size_t live_format_number(float v, char* out, size_t n) {
-    auto [p, ec] = std::to_chars(out, out + n, v);
-    return ec == std::errc{} ? static_cast<size_t>(p - out) : 0;
+    // The fewest significant digits that read back as v (nine always do), written plainly or with an
+    // exponent, whichever is shorter (plainly when they tie): 13.8, 1000, 1e-05.
+    char sci[32];
+    int digits = 1;
+    for (; digits < 9; ++digits) {
+        std::snprintf(sci, sizeof sci, "%.*e", digits - 1, static_cast<double>(v));
+        float back = 0.0f;
+        if (live_parse_number(sci, &back) && std::memcmp(&back, &v, sizeof v) == 0) break;
+    }
+    std::snprintf(sci, sizeof sci, "%.*e", digits - 1, static_cast<double>(v));
+    // sci is [-]D[.DDD]e[+-]XX: its digits and exponent, laid out without the exponent.
+    const char* p = sci;
+    char plain[64];
+    size_t k = 0;
+    if (*p == '-') plain[k++] = *p++;
+    char d[16];
+    int nd = 0;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') d[nd++] = *p;
+    const int x = std::atoi(p + 1);
+    if (x >= nd - 1) {
+        for (int i = 0; i < nd; ++i) plain[k++] = d[i];
+        for (int i = 0; i < x - nd + 1; ++i) plain[k++] = '0';
+    } else if (x >= 0) {
+        for (int i = 0; i < nd; ++i) {
+            plain[k++] = d[i];
+            if (i == x) plain[k++] = '.';
+        }
+    } else {
+        plain[k++] = '0';
+        plain[k++] = '.';
+        for (int i = 0; i < -x - 1; ++i) plain[k++] = '0';
+        for (int i = 0; i < nd; ++i) plain[k++] = d[i];
+    }
+    plain[k] = '\0';
+    const char* best = k <= std::strlen(sci) ? plain : sci;
+    const size_t len = std::strlen(best);
+    if (len >= n) return 0;
+    std::memcpy(out, best, len + 1);
+    return len;
 }
 
 float live_density_altitude(float pressure_alt_ft, float oat_c) {

@@ -9,11 +9,13 @@
 // Longest datagram taken; longer ones are dropped unread.
 constexpr size_t LIVE_MAX_DATAGRAM = 2048;
 
-// A decimal number: an optional sign, digits with an optional fraction (or a fraction alone), an optional
-// exponent: "12", "-0.5", "+.5", "1e3". NaN, infinities and numbers beyond a float's range are refused.
+// A decimal number of at most 64 characters: an optional sign, digits with an optional fraction (or a
+// fraction alone), an optional exponent: "12", "-0.5", "+.5", "1e3". NaN, infinities and numbers beyond a
+// float's range are refused.
 bool live_parse_number(std::string_view s, float* out);
 
-// The shortest text that live_parse_number reads back as exactly v; returns its length (at most 15).
+// The shortest text that live_parse_number reads back as exactly v, NUL-ended; returns its length (at most
+// 15), or 0 when n is too small.
 size_t live_format_number(float v, char* out, size_t n);
 
 // Density altitude in feet from the pressure altitude (feet) and the outside air temperature (C).

@@ -50,9 +50,31 @@ TEST(LiveNumber, DecimalFormsOnly) {
         ASSERT_TRUE(live_parse_number(text, &v)) << text;
         EXPECT_EQ(std::memcmp(&v, &want, sizeof v), 0) << text << " gave " << v;
     }
-    for (const char* bad :
-         {"",         "+",    "-",   ".",  "+.", "e3",  "1e",  "1e+",  "nan",   "NaN",     "inf",  "-inf",
-          "infinity", "0x10", "1,5", "1 ", " 1", "--1", "+-1", "1e39", "-4e38", "1e99999", "1..2", "1.2.3"}) {
+    for (const char* bad : {"",
+                            "+",
+                            "-",
+                            ".",
+                            "+.",
+                            "e3",
+                            "1e",
+                            "1e+",
+                            "nan",
+                            "NaN",
+                            "inf",
+                            "-inf",
+                            "infinity",
+                            "0x10",
+                            "1,5",
+                            "1 ",
+                            " 1",
+                            "--1",
+                            "+-1",
+                            "1e39",
+                            "-4e38",
+                            "1e99999",
+                            "1..2",
+                            "1.2.3",
+                            "0.00000000000000000000000000000000000000000000000000000000000000001"}) {
         float v = 0.0f;
         EXPECT_FALSE(live_parse_number(bad, &v)) << "'" << bad << "'";
     }
@@ -60,8 +82,10 @@ TEST(LiveNumber, DecimalFormsOnly) {
 
 // What the recorder writes reads back to the very same float.
 TEST(LiveNumber, FormattedNumbersReadBackExactly) {
+    // As short as can be, plain unless an exponent is shorter.
     const std::pair<float, const char*> shown[] = {
-        {13.8f, "13.8"}, {1000.0f, "1000"}, {-0.0f, "-0"}, {0.0001f, "1e-04"}, {116.63064f, "116.63064"}};
+        {13.8f, "13.8"}, {1000.0f, "1000"}, {-0.0f, "-0"},       {0.0001f, "1e-04"},
+        {0.25f, "0.25"}, {-1e5f, "-1e+05"}, {1.5e9f, "1.5e+09"}, {116.63064f, "116.63064"}};
     char buf[32];
     for (const auto& [v, text] : shown) {
         size_t n = live_format_number(v, buf, sizeof buf);
