@@ -68,6 +68,7 @@ struct SimWindow {
     uint64_t presents, pixels_drawn;
     int x11_fd;                           // the display connection to wait on, -1 when not on X11
     char live_title[512], live_line[512]; // the title and the stderr line last shown for --live
+    uint32_t live_demo_mode;              // ... and the demo mode they were made for
 };
 
 SimWindow sim;
@@ -451,12 +452,17 @@ void show_live_status(SimWindow* w) {
 // the next rendered frame shows them.
 void take_live(SimWindow* w) {
     if (!live_is_open()) return;
-    if (live_poll(clock_ms(w)) & LIVE_VALUES_CHANGED) {
+    const uint32_t changed = live_poll(clock_ms(w));
+    if (changed & LIVE_VALUES_CHANGED) {
         flight_state = live_values();
         host_recorder_flight(&w->session.recorder);
         live_note_applied(host_frames_rendered);
     }
-    show_live_status(w);
+    // The title names a demo mode that hides the values.
+    if ((changed & LIVE_STATUS_CHANGED) || device_settings.demo_mode != w->live_demo_mode) {
+        w->live_demo_mode = device_settings.demo_mode;
+        show_live_status(w);
+    }
 }
 
 // ---- The loop ------------------------------------------------------------------------------------
@@ -604,7 +610,10 @@ int host_sdl_run(const SimOptions& options) {
         return 1;
     }
     w->scale = options.scale < 1 ? 1 : options.scale > HOST_SCALE_MAX ? HOST_SCALE_MAX : options.scale;
-    if (options.live) show_live_status(w); // the title to create the window with
+    if (options.live) { // the title to create the window with
+        w->live_demo_mode = device_settings.demo_mode;
+        show_live_status(w);
+    }
     w->window = SDL_CreateWindow(options.live ? w->live_title : WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED,
                                  SDL_WINDOWPOS_UNDEFINED, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale,
                                  SDL_WINDOW_HIDDEN);
