@@ -81,8 +81,11 @@ sed -n 's/^zt30-sim: live: \([0-9]* datagrams.*\)/udp link: \1/p' sim.log
 grep -q "^flight pitch=10\$" udp.zts && grep -q "^flight oat=-4\$" udp.zts && grep -q "^flight clear\$" udp.zts ||
     fail "udp.zts lacks the flight lines"
 replay udp.zts
-# From the last datagram's line to the clear: the time the values were held without data.
-awk '/^wait/ { t += $2 + 0 } /^flight/ { if ($2 == "clear") { printf "values held %d ms after the last datagram\n", t - last; exit } last = t }' udp.zts
+# From the last datagram's line to the clear, on the instrument's ticks: the stand-ins were back within
+# 1.1 s (unless the machine stalled the window, which the recording notes).
+held=$(awk '/^wait/ { t += $2 + 0 } /^flight/ { if ($2 == "clear") { print t - last; exit } last = t }' udp.zts)
+echo "values held $held ms after the last datagram"
+grep -q "^# the window skipped" udp.zts || [ "$held" -le 1100 ] || fail "the values were held $held ms"
 
 # ---- xplane: a stand-in on loopback, started after the window ------------------------------------
 XP=$("$PEER" port) || fail "no free port"
