@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures how long a --live datagram takes to reach the screen: the simulator on a private Xvfb, DEMO
-# MODE NONE and ATTITUDE selected with the mouse, then COUNT datagrams of a changing pitch from the test
-# sender (build/zt30-udp-peer, built with the window tests), 30 a second. The simulator's own statistics (ZT30_TICK_STATS) time each
+# MODE NONE and ATTITUDE selected with the mouse, then COUNT datagrams of a changing attitude, about 30 a
+# second (bash's /dev/udp; build/zt30-udp-peer, built with the window tests, finds a free port). The simulator's own statistics (ZT30_TICK_STATS) time each
 # datagram from the kernel's arrival stamp to the presentation of the first frame drawn with it.
 # Usage: scripts/live-latency.sh [BUILD_DIR] [COUNT] [DISPLAY-NUMBER]
 set -u
@@ -40,9 +40,10 @@ click 340 220 # NONE
 click 230 300 # back to the list
 click 230 300 # out of it
 click 120 220 # ATTITUDE
-texts=()
-for p in $(seq -10 10); do texts+=("pitch=$p roll=$((p * 3))"); done
-"$PEER" send "$PORT" "$COUNT" 33 "${texts[@]}"
+for ((i = 0; i < COUNT; ++i)); do
+    printf 'pitch=%d roll=%d' $((i % 21 - 10)) $((i % 21 * 3 - 30)) >"/dev/udp/127.0.0.1/$PORT"
+    sleep 0.033
+done
 sleep 0.5
 "$XCLOSE" "$WID"
 wait "$SIM_PID"

@@ -58,8 +58,18 @@ until_true 2 title_has "live: udp 127.0.0.1:$PORT, waiting for data\$" || fail "
 grep -q "^zt30-sim: live: udp 127.0.0.1:$PORT, waiting for data\$" sim.log || fail "no waiting line"
 attitude_without_demo
 
-# 3 s of pitch=10 at 30 a second: the horizon moves down 34 rows, as PITCH TRIM 10.0 would move it.
-"$PEER" send "$PORT" 90 33 "pitch=10" "pitch=10,oat=-4 junk=1" &
+# send COUNT TEXT...: COUNT datagrams to the link, about 30 a second, the TEXTs in turn (bash's /dev/udp).
+send() {
+    local i n=$1
+    shift
+    for ((i = 0; i < n; ++i)); do
+        local texts=("$@")
+        printf '%s' "${texts[i % $#]}" >"/dev/udp/127.0.0.1/$PORT"
+        sleep 0.033
+    done
+}
+# 3 s of pitch=10: the horizon moves down 34 rows, as PITCH TRIM 10.0 would move it.
+send 90 "pitch=10" "pitch=10,oat=-4 junk=1" &
 PEER_PID=$!
 until_true 3 horizon "$SKY" || fail "the horizon did not follow pitch=10"
 until_true 3 eval 'title | grep -q -- "live: udp 127.0.0.1:$PORT, [0-9]*/s\$"' || fail "no rate in the title '$(title)'"
@@ -70,7 +80,7 @@ PEER_PID=""
 until_true 5 horizon "$GROUND" || fail "the stand-in pitch did not return after the data stopped"
 until_true 2 title_has ", waiting for data\$" || fail "title '$(title)' after the data stopped"
 # A malformed datagram is dropped, counted in the title and reported once.
-"$PEER" send "$PORT" 2 10 "pitch=oops" "pitch=3 pitch=4"
+send 2 "pitch=oops" "pitch=3 pitch=4"
 until_true 2 title_has ", waiting for data, 2 dropped\$" || fail "title '$(title)' after two bad datagrams"
 grep -q "^zt30-sim: live: dropped a datagram from 127.0.0.1:[0-9]*: not a number at 'pitch=oops'" sim.log ||
     fail "the bad datagram was not reported"
