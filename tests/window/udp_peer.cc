@@ -3,7 +3,7 @@
 //       prints a UDP port of 127.0.0.1 that is free at the moment.
 //   zt30-udp-peer xplane PORT SECONDS LOG VALUE*9
 //       stands in for X-Plane on 127.0.0.1:PORT for SECONDS: writes each RREF request to LOG as
-//       "FREQUENCY INDEX PATH" and answers every subscriber 20 times a second with the values of the
+//       "FREQUENCY INDEX PATH" and answers the last to ask 20 times a second with the values of the
 //       indices it asked for at a frequency above 0.
 #include <netinet/in.h>
 #include <poll.h>
@@ -17,12 +17,7 @@
 
 namespace {
 
-constexpr int VALUES = 9, MAX_SUBSCRIBERS = 8;
-
-struct Subscriber {
-    sockaddr_in address;
-    uint32_t indices; // bit i: asked for index i
-};
+constexpr int VALUES = 9;
 
 sockaddr_in loopback(int port) {
     sockaddr_in a{};
@@ -38,45 +33,38 @@ int64_t now_ms() {
     return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-uint32_t le32(const uint8_t* p) {
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
+// One subscriber at a time: the last one to ask, with the indices it has asked for.
 int xplane(int fd, int seconds, FILE* log, const float values[VALUES]) {
-    Subscriber subs[MAX_SUBSCRIBERS] = {};
-    int n_subs = 0;
+    sockaddr_in subscriber{};
+    uint32_t indices = 0;
     const int64_t end = now_ms() + seconds * 1000;
     for (int64_t next_reply = now_ms(), t; (t = now_ms()) < end;) {
         pollfd p{fd, POLLIN, 0};
-        uint8_t buf[1024];
+        uint8_t b[1024];
         sockaddr_in from{};
         socklen_t len = sizeof from;
         if (poll(&p, 1, static_cast<int>(next_reply > t ? next_reply - t : 0)) > 0 &&
-            recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &len) == 413 &&
-            std::memcmp(buf, "RREF", 5) == 0) {
-            const uint32_t freq = le32(buf + 5), index = le32(buf + 9);
-            buf[412] = 0;
-            std::fprintf(log, "%u %u %s\n", freq, index, reinterpret_cast<char*>(buf + 13));
+            recvfrom(fd, b, sizeof b, 0, reinterpret_cast<sockaddr*>(&from), &len) == 413 &&
+            std::memcmp(b, "RREF", 5) == 0) {
+            const uint32_t freq = b[5] | b[6] << 8, index = b[9] | b[10] << 8;
+            b[412] = 0;
+            std::fprintf(log, "%u %u %s\n", freq, index, reinterpret_cast<char*>(b + 13));
             std::fflush(log);
-            int s = 0;
-            while (s < n_subs && std::memcmp(&subs[s].address, &from, sizeof from) != 0) ++s;
-            if (s == n_subs && n_subs < MAX_SUBSCRIBERS) subs[n_subs++] = Subscriber{from, 0};
-            if (s < n_subs && index < VALUES)
-                subs[s].indices = freq > 0 ? subs[s].indices | 1u << index : subs[s].indices & ~(1u << index);
+            if (std::memcmp(&from, &subscriber, sizeof from) != 0) indices = 0;
+            subscriber = from;
+            if (index < VALUES) indices = freq > 0 ? indices | 1u << index : indices & ~(1u << index);
         }
         if (now_ms() < next_reply) continue;
         next_reply += 50;
-        for (int s = 0; s < n_subs; ++s) {
-            uint8_t out[5 + 8 * VALUES] = {'R', 'R', 'E', 'F', ','};
-            size_t n = 5;
-            for (uint32_t i = 0; i < VALUES; ++i) {
-                if (!(subs[s].indices >> i & 1u)) continue;
-                for (int b = 0; b < 4; ++b) out[n + b] = static_cast<uint8_t>(i >> (8 * b));
-                std::memcpy(out + n + 4, &values[i], 4); // little-endian, as this machine
-                n += 8;
-            }
-            if (n > 5) sendto(fd, out, n, 0, reinterpret_cast<sockaddr*>(&subs[s].address), sizeof from);
+        uint8_t out[5 + 8 * VALUES] = {'R', 'R', 'E', 'F', ','};
+        size_t n = 5;
+        for (uint32_t i = 0; i < VALUES; ++i) {
+            if (!(indices >> i & 1u)) continue;
+            out[n] = static_cast<uint8_t>(i);        // the index, little-endian; 0 above its first byte
+            std::memcpy(out + n + 4, &values[i], 4); // the value, as this little-endian machine holds it
+            n += 8;
         }
+        if (n > 5) sendto(fd, out, n, 0, reinterpret_cast<sockaddr*>(&subscriber), sizeof subscriber);
     }
     return 0;
 }
