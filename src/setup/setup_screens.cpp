@@ -402,8 +402,8 @@ void draw_selected_screen(uint32_t* frame) {
         break;
     case SETUP_ROLL_TRIM:
         draw_trim_value(frame, "ROLL TRIM", s.edit_roll);
-        draw_trimmed_reading(frame, "ROLL (Deg)",
-                             static_cast<float>(s.edit_roll) / 10.0f + live_roll_deg, 5.0f);
+        draw_trimmed_reading(frame, "ROLL (Deg)", static_cast<float>(s.edit_roll) / 10.0f + live_roll_deg,
+                             5.0f);
         break;
     case SETUP_PITCH_TRIM:
         draw_trim_value(frame, "PITCH TRIM", s.edit_pitch);
