@@ -10,10 +10,13 @@ if(TARGET zt30-headless)
     add_test(NAME script.${name} COMMAND zt30-headless ${script} WORKING_DIRECTORY ${out_dir})
   endforeach()
 
-  # The example of the README, so that it keeps running.
+  # The examples of the README, so that they keep running.
   file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-example)
   add_test(NAME script.docs_example COMMAND zt30-headless ${CMAKE_SOURCE_DIR}/docs/headless-example.zts
            WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-example)
+  file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-flight-example)
+  add_test(NAME script.docs_flight_example COMMAND zt30-headless ${CMAKE_SOURCE_DIR}/docs/flight-example.zts
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/script-out/docs-flight-example)
 
   add_test(NAME headless.command_line
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/headless/command_line.sh $<TARGET_FILE:zt30-headless>

@@ -18,7 +18,12 @@ if(TARGET zt30-sim AND TARGET zt30-headless AND X11_FOUND AND ZT30_XVFB AND ZT30
   add_test(NAME window.keys_zoom_record
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/window/keys_zoom_record.sh $<TARGET_FILE:zt30-sim>
                    $<TARGET_FILE:zt30-xclose> $<TARGET_FILE:zt30-headless> ${CMAKE_BINARY_DIR}/window-keys-out)
-  set_tests_properties(window.end_to_end window.keys_zoom_record PROPERTIES LABELS window TIMEOUT 120)
+  # The other end of --live: a bounded sender and a stand-in for X-Plane, both on loopback.
+  add_executable(zt30-udp-peer ${CMAKE_SOURCE_DIR}/tests/window/udp_peer.cc)
+  add_test(NAME window.live
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/window/live.sh $<TARGET_FILE:zt30-sim> $<TARGET_FILE:zt30-xclose>
+                   $<TARGET_FILE:zt30-headless> $<TARGET_FILE:zt30-udp-peer> ${CMAKE_BINARY_DIR}/window-live-out)
+  set_tests_properties(window.end_to_end window.keys_zoom_record window.live PROPERTIES LABELS window TIMEOUT 120)
 else()
   message(STATUS "window tests skipped: needs zt30-sim, X11, Xvfb, xdotool, xwininfo, xprop and import")
 endif()

@@ -9,6 +9,7 @@
 #include "gfx/gfx.h"
 #include "host/host.h"
 #include "host/local_time.h"
+#include "live/text.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ bool host_recorder_start(HostRecorder* rec, FILE* file, const char* name, const 
     rec->sched = sched;
     rec->reads_seen = host_local_time_reads();
     rec->skipped_seen = sched->ticks_skipped;
+    rec->flight = flight_state;
     time_t now = std::time(nullptr);
     tm local{};
     char when[32] = "";
@@ -98,6 +100,34 @@ void host_recorder_pointer(HostRecorder* rec, bool press, int x, int y) {
     host_recorder_tick(rec);
     wait_until(rec, host_sched_ran_until(rec->sched));
     line(rec, "mouse %s %d %d", press ? "down" : "up", x, y);
+}
+
+void host_recorder_flight(HostRecorder* rec) {
+    if (!rec->file || std::memcmp(&rec->flight, &flight_state, sizeof flight_state) == 0) return;
+    host_recorder_tick(rec);
+    wait_until(rec, host_sched_ran_until(rec->sched));
+    if (flight_state.given == 0) {
+        line(rec, "flight clear");
+    } else {
+        char text[32 * FLT_VALUE_COUNT] = "flight";
+        size_t n = std::strlen(text);
+        for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i) {
+            // Compared as masks: GCC 12 at -O2 got the same test written with two bools wrong.
+            const uint32_t bit = 1u << i;
+            const bool given = (flight_state.given & bit) != 0;
+            if (((flight_state.given ^ rec->flight.given) & bit) == 0 &&
+                (!given || std::memcmp(&flight_state.value[i], &rec->flight.value[i], sizeof(float)) == 0))
+                continue;
+            n += static_cast<size_t>(std::snprintf(text + n, sizeof text - n, " %s=", FLT_VALUES[i].key));
+            if (given)
+                n += live_format_number(flight_state.value[i], text + n, sizeof text - n - 1);
+            else
+                text[n++] = '-';
+            text[n] = '\0';
+        }
+        if (n > std::strlen("flight")) line(rec, "%s", text);
+    }
+    rec->flight = flight_state;
 }
 
 bool host_recorder_finish(HostRecorder* rec) {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/flight.h"
 #include "gfx/gfx.h"
 #include "headless/output.h"
 #include "headless/progress.h"
@@ -158,6 +159,12 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
             break;
         case HL_DUMP:
             failure = headless_write_dump(cmd.file.c_str());
+            break;
+        case HL_FLIGHT:
+            for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i) {
+                if (cmd.flight_unset >> i & 1u) flt_state_unset(&flight_state, i);
+                if (cmd.flight_set >> i & 1u) flt_state_set(&flight_state, i, cmd.flight_value[i]);
+            }
             break;
         }
         if (failure) {

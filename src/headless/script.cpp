@@ -1,8 +1,10 @@
 #include "headless/script.h"
 
+#include "live/text.h"
+
 namespace {
 
-constexpr int MAX_WORDS = 5; // the longest command has four; one more tells "too many"
+constexpr int MAX_WORDS = 2 + FLT_VALUE_COUNT; // the longest command has ten; one more tells "too many"
 
 struct Words {
     std::string w[MAX_WORDS];
@@ -150,7 +152,44 @@ constexpr CommandForm COMMAND_FORMS[] = {
     {"shot", HL_SHOT, 1, 2, "shot FILE [SCALE]"},
     {"window", HL_WINDOW, 1, 1, "window FILE"},
     {"dump", HL_DUMP, 1, 1, "dump FILE"},
+    {"flight", HL_FLIGHT, 1, FLT_VALUE_COUNT, "flight KEY=VALUE ... or flight clear"},
 };
+
+std::string flight_keys() {
+    std::string keys;
+    for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i)
+        keys += std::string(i == 0 ? "" : i + 1 == FLT_VALUE_COUNT ? " or " : ", ") + FLT_VALUES[i].key;
+    return keys;
+}
+
+// "clear", or KEY=VALUE and KEY=- pairs, each key at most once.
+std::string parse_flight(const Words& words, HeadlessCommand* cmd) {
+    const int args = words.n - 1;
+    if (words.w[1] == "clear") {
+        if (args != 1) return "'clear' stands alone: flight clear";
+        cmd->flight_unset = FLT_ALL_GIVEN;
+        return {};
+    }
+    for (int a = 1; a <= args; ++a) {
+        std::string_view word = words.w[a];
+        size_t eq = word.find('=');
+        if (eq == std::string_view::npos) return "expected KEY=VALUE or clear, got " + headless_quoted(word);
+        std::string_view key = word.substr(0, eq), value = word.substr(eq + 1);
+        int32_t id = flt_key_id(key);
+        if (id < 0) return "unknown flight value " + headless_quoted(key) + " (" + flight_keys() + ")";
+        if (((cmd->flight_set | cmd->flight_unset) >> id & 1u) != 0)
+            return headless_quoted(key) + " given twice";
+        if (value == "-") {
+            cmd->flight_unset |= 1u << id;
+            continue;
+        }
+        if (!live_parse_number(value, &cmd->flight_value[id]))
+            return "bad number " + headless_quoted(value) + " for " + std::string(key) +
+                   " (a decimal number such as -12.5, or - for not given)";
+        cmd->flight_set |= 1u << id;
+    }
+    return {};
+}
 
 // A file name as written: any bytes but control characters.
 std::string file_name(const std::string& word, std::string* out) {
@@ -238,6 +277,8 @@ std::string parse_command(const Words& words, HeadlessCommand* cmd) {
     case HL_WINDOW:
     case HL_DUMP:
         return file_name(words.w[1], &cmd->file);
+    case HL_FLIGHT:
+        return parse_flight(words, cmd);
     }
     return "unknown command " + headless_quoted(words.w[0]);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/flight.h"
 #include "host/host.h"
 #include "pages/clock.h"
 
@@ -24,6 +25,7 @@ enum HeadlessOp : int32_t {
     HL_SHOT,
     HL_WINDOW,
     HL_DUMP,
+    HL_FLIGHT,
 };
 
 // How long a click keeps the button down, and the pause after every release of click and hold.
@@ -45,6 +47,9 @@ struct HeadlessCommand {
     int32_t scale;        // shot
     ClockTime time;       // local-time
     std::string file;     // shot, window, dump
+    // flight: the values given (bit i set: flight_value[i]) and those back to not given
+    uint32_t flight_set, flight_unset;
+    float flight_value[FLT_VALUE_COUNT];
 };
 
 struct HeadlessScript {

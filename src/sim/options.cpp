@@ -12,7 +12,7 @@ namespace {
 constexpr int EXIT_USAGE = 2;
 
 const char* const USAGE =
-    "Usage: zt30-sim [--scale N] [--record FILE]\n"
+    "Usage: zt30-sim [--scale N] [--record FILE] [--live SOURCE]\n"
     "The ZT-30-S instrument in a desktop window, worked with the mouse on its pictured buttons or\n"
     "with the keys below.\n"
     "\n"
@@ -21,7 +21,14 @@ const char* const USAGE =
     "                 an N x N square. Ctrl+plus, Ctrl+minus and Ctrl+0 change it while running.\n"
     "  --record FILE  write the session, as it goes, as a zt30-headless script that replays it:\n"
     "                 'zt30-headless FILE' exits 0 when the replay ends on the frame the window showed\n"
-    "                 (FILE - is standard output)\n"
+    "                 (FILE - is standard output); with --live it also holds the flight values\n"
+    "  --live SOURCE  show flight values from outside while DEMO MODE is NONE. SOURCE is one of\n"
+    "                   udp:[ADDR:]PORT         KEY=VALUE datagrams (pitch=5 roll=-30 ...) on ADDR\n"
+    "                                           (default 127.0.0.1)\n"
+    "                   xplane[:HOST[:PORT]]    X-Plane's UDP interface (default 127.0.0.1:49000)\n"
+    "                   flightgear:[ADDR:]PORT  FlightGear with the zt30 generic protocol\n"
+    "                 The window title shows the link's state; after 1 s without data the\n"
+    "                 instrument's own values return.\n"
     "  --help         show this help and exit\n"
     "  --version      show the version of the simulator and of the instrument software, and exit\n"
     "\n";
@@ -30,8 +37,8 @@ const char* const EXIT_STATUS =
     "\n"
     "Screenshots are named zt30-YYYYMMDD-HHMMSS.png; the path is printed on standard error.\n"
     "\n"
-    "Exit status: 0 the window was closed, 1 no window could be opened or the --record file could\n"
-    "not be created, 2 bad command line.\n";
+    "Exit status: 0 the window was closed, 1 no window could be opened, the --record file could\n"
+    "not be created or the --live socket could not be set up, 2 bad command line.\n";
 
 // An option's value, given as "--name VALUE" or "--name=VALUE"; nullptr (after an error) when missing.
 const char* value_of(const char* name, int argc, const char* const* argv, int* i, FILE* err) {
@@ -69,7 +76,7 @@ bool is_option(std::string_view arg, std::string_view name) {
 } // namespace
 
 int host_sim_options(int argc, const char* const* argv, SimOptions* options, FILE* out, FILE* err) {
-    *options = SimOptions{1, nullptr};
+    *options = SimOptions{1, nullptr, false, {}};
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -101,6 +108,17 @@ int host_sim_options(int argc, const char* const* argv, SimOptions* options, FIL
                 return EXIT_USAGE;
             }
             options->record_path = v;
+            continue;
+        }
+        if (is_option(arg, "--live")) {
+            const char* v = value_of("--live", argc, argv, &i, err);
+            if (!v) return EXIT_USAGE;
+            const char* why = nullptr;
+            if (!live_parse_source(v, &options->live_source, &why)) {
+                std::fprintf(err, "zt30-sim: bad --live '%s': %s\n", shown(v), why);
+                return EXIT_USAGE;
+            }
+            options->live = true;
             continue;
         }
         if (arg.size() > 1 && arg[0] == '-')

@@ -2,9 +2,13 @@
 #pragma once
 #include <cstdio>
 
+#include "live/source.h"
+
 struct SimOptions {
     int scale;               // 1..4: the window is 450 x 550 times this
     const char* record_path; // --record FILE, nullptr when not recording
+    bool live;               // --live SOURCE given
+    LiveSource live_source;
 };
 
 // Reads the options. Returns -1 to go on and open the window; otherwise the program is done (help or

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <climits>
@@ -20,6 +21,8 @@
 #include "files/screenshot.h"
 #include "front/session.h"
 #include "front/view_scale.h"
+#include "setup/settings.h"
+#include "sim/live_link.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(ZT30_HAVE_X11)
 #define ZT30_X11 1
@@ -63,7 +66,9 @@ struct SimWindow {
     int64_t first_present_ns; // for the tick statistics
     int64_t max_late_ns;
     uint64_t presents, pixels_drawn;
-    int x11_fd; // the display connection to wait on, -1 when not on X11
+    int x11_fd;                           // the display connection to wait on, -1 when not on X11
+    char live_title[512], live_line[512]; // the title and the stderr line last shown for --live
+    uint32_t live_demo_mode;              // ... and the demo mode they were made for
 };
 
 SimWindow sim;
@@ -421,6 +426,45 @@ void handle_event(SimWindow* w, const SDL_Event& e) {
     }
 }
 
+// ---- The live link -------------------------------------------------------------------------------
+
+int64_t clock_ms(const SimWindow* w) {
+    return (tick_clock_ns() - w->start_ns) / NS_PER_MS;
+}
+
+// The title with the link's state; its state on standard error when that changes.
+void show_live_status(SimWindow* w) {
+    char status[256], line[256], title[512];
+    live_status(device_settings.demo_mode, status, sizeof status, line, sizeof line);
+    // ASCII: the program runs in the C locale, where SDL cannot hand X11 a UTF-8 title.
+    std::snprintf(title, sizeof title, "%s - live: %s", WINDOW_TITLE, status);
+    if (std::strcmp(title, w->live_title) != 0) {
+        std::memcpy(w->live_title, title, sizeof title);
+        if (w->window) SDL_SetWindowTitle(w->window, title);
+    }
+    if (std::strcmp(line, w->live_line) != 0) {
+        std::memcpy(w->live_line, line, sizeof line);
+        std::fprintf(stderr, "zt30-sim: live: %s\n", line);
+    }
+}
+
+// Takes in what came over the link: new values reach the instrument before the ticks that are due, so
+// the next rendered frame shows them.
+void take_live(SimWindow* w) {
+    if (!live_is_open()) return;
+    const uint32_t changed = live_poll(clock_ms(w));
+    if (changed & LIVE_VALUES_CHANGED) {
+        flight_state = live_values();
+        host_recorder_flight(&w->session.recorder);
+        live_note_applied(host_frames_rendered);
+    }
+    // The title names a demo mode that hides the values.
+    if ((changed & LIVE_STATUS_CHANGED) || device_settings.demo_mode != w->live_demo_mode) {
+        w->live_demo_mode = device_settings.demo_mode;
+        show_live_status(w);
+    }
+}
+
 // ---- The loop ------------------------------------------------------------------------------------
 
 // Runs the ticks that are due. Input that arrived meanwhile is taken in after them, so that it meets
@@ -453,13 +497,18 @@ void wait_for_work(SimWindow* w) {
         due_ms += HIDDEN_BATCH_MS;
         w->excused_ticks = static_cast<int>(HIDDEN_BATCH_MS / 10);
     }
+    // The link wakes the loop when a datagram comes, and when it has something to do by itself. While
+    // the window cannot be seen, datagrams wait in the socket for the next batch. SDL's own wait (no
+    // X11) cannot watch the socket; the next tick then reads it, at most 10 ms later.
+    const bool live = live_is_open() && window_seen(w);
+    if (live) due_ms = std::min(due_ms, live_next_due_ms());
     int64_t due = w->start_ns + due_ms * NS_PER_MS;
     int64_t left = due - tick_clock_ns();
     if (left <= 0) return;
     if (w->x11_fd >= 0) {
-        pollfd pfd{w->x11_fd, POLLIN, 0};
+        pollfd pfd[2] = {{w->x11_fd, POLLIN, 0}, {live ? live_fd() : -1, POLLIN, 0}};
         timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
-        ppoll(&pfd, 1, &timeout, nullptr);
+        ppoll(pfd, 2, &timeout, nullptr);
         return;
     }
     if (left >= NS_PER_MS) {
@@ -542,20 +591,36 @@ int host_sdl_run(const SimOptions& options) {
             return 1;
         }
     }
+    SimWindow* w = &sim;
+    *w = SimWindow{};
+    // The link next, for the same reason; its clock starts a moment before the window's.
+    if (options.live) {
+        char why[512];
+        if (!live_open(options.live_source, 0, stderr, why, sizeof why)) {
+            std::fprintf(stderr, "zt30-sim: --live: %s\n", why);
+            if (record) std::fclose(record);
+            return 1;
+        }
+    }
     // The artwork is drawn before the window exists, so that the ticks start on time.
     host_bezel_icon(icon_pixels, ICON_SIZE);
     if (!open_display()) {
         if (record) std::fclose(record);
+        live_close();
         return 1;
     }
-    SimWindow* w = &sim;
-    *w = SimWindow{};
     w->scale = options.scale < 1 ? 1 : options.scale > HOST_SCALE_MAX ? HOST_SCALE_MAX : options.scale;
-    w->window = SDL_CreateWindow(WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                 BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale, SDL_WINDOW_HIDDEN);
+    if (options.live) { // the title to create the window with
+        w->live_demo_mode = device_settings.demo_mode;
+        show_live_status(w);
+    }
+    w->window = SDL_CreateWindow(options.live ? w->live_title : WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED,
+                                 SDL_WINDOWPOS_UNDEFINED, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale,
+                                 SDL_WINDOW_HIDDEN);
     if (!w->window) {
         std::fprintf(stderr, "zt30-sim: cannot open a window: %s\n", SDL_GetError());
         if (record) std::fclose(record);
+        live_close();
         SDL_Quit();
         return 1;
     }
@@ -586,20 +651,26 @@ int host_sdl_run(const SimOptions& options) {
     present(w);
 
     while (!w->quit && !window_gone()) {
+        take_live(w);
         run_due_ticks(w);
         SDL_Event e;
         while (SDL_PollEvent(&e)) handle_event(w, e);
         if (w->quit || window_gone()) break;
         present(w);
+        live_note_presented(w->pictured_frames);
         wait_for_work(w);
     }
+    live_close();
 
     if (s->recorder.file && host_recorder_finish(&s->recorder) && !record_to_stdout)
         std::fprintf(stderr, "zt30-sim: session recorded in %s; replay it with: zt30-headless %s%s\n",
                      record_name, record_name,
                      s->recorder.inexact ? " (inexact: the window dropped ticks after a stall)" : "");
     const char* stats = std::getenv("ZT30_TICK_STATS");
-    if (stats && std::strcmp(stats, "1") == 0) print_tick_stats(w);
+    if (stats && std::strcmp(stats, "1") == 0) {
+        print_tick_stats(w);
+        live_print_stats(stderr);
+    }
     SDL_DestroyWindow(w->window);
     x11_settle();
     SDL_Quit();

@@ -197,7 +197,44 @@ const FloatRange FLOAT_RANGES[] = {
     {"g_peak_low", &g_peak_low, -HUGE_VALUE, HUGE_VALUE},
     {"aoa_filter_state", &aoa_filter_state, -HUGE_VALUE, HUGE_VALUE},
     {"aoa_filtered", &aoa_filtered, -HUGE_VALUE, HUGE_VALUE},
+    {"live_pitch_deg", &live_pitch_deg, -180.0f, 180.0f},
+    {"live_roll_deg", &live_roll_deg, -180.0f, 180.0f},
+    {"live_slip", &live_slip, -20.0f, 20.0f},
 };
+
+// A given flight value lies inside its range, one not given is 0, and a live value is 0 or the given one
+// (DEMO MODE may have changed since the frame fed them).
+bool flight_values_sound(char* why, size_t n) {
+    const FlightState& f = flight_state;
+    if ((f.given & ~FLT_ALL_GIVEN) != 0) {
+        std::snprintf(why, n, "flight_state.given = 0x%X: a bit past the nine values", f.given);
+        return false;
+    }
+    for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i) {
+        const FlightValueInfo& info = FLT_VALUES[i];
+        const bool given = (f.given >> i & 1u) != 0;
+        if (given ? !(f.value[i] >= info.lo && f.value[i] <= info.hi) : f.value[i] != 0.0f) {
+            std::snprintf(why, n, "flight value %s = %g, %s", info.key, static_cast<double>(f.value[i]),
+                          given ? "outside its range" : "not given but not 0");
+            return false;
+        }
+    }
+    const struct {
+        const char* name;
+        float value;
+        int32_t id;
+    } live[] = {{"live_pitch_deg", live_pitch_deg, FLT_PITCH},
+                {"live_roll_deg", live_roll_deg, FLT_ROLL},
+                {"live_slip", live_slip, FLT_SLIP}};
+    for (const auto& l : live) {
+        if (l.value != 0.0f && !((f.given >> l.id & 1u) && l.value == f.value[l.id])) {
+            std::snprintf(why, n, "%s = %g while the given %s is %s", l.name, static_cast<double>(l.value),
+                          FLT_VALUES[l.id].key, (f.given >> l.id & 1u) ? "another" : "none");
+            return false;
+        }
+    }
+    return true;
+}
 
 constexpr int64_t DAY_SECONDS = 24 * 3600;
 constexpr int64_t COUNTER_PERIOD = 99 * 3600; // run-time counters wrap from 98:59:59 to 0:00:00
@@ -301,6 +338,7 @@ bool soak_check(SoakChecker* c, const HostScheduler* sched, char* why, size_t n)
             return false;
         }
     }
+    if (!flight_values_sound(why, n)) return false;
     // The channels without a time constant divide by zero by design and are never read.
     for (int i = 0; i < SMOOTH_CHANNELS; ++i) {
         if (smooth_divisor[i] == 0.0f) continue;

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "core/buttons.h"
+#include "core/flight.h"
 #include "host/host.h"
 #include "pages/clock.h"
 #include "pages/timer.h"
@@ -186,8 +188,19 @@ void plan_random(SoakDriver* d) {
     uint64_t kind = rng_below(r, 100);
     if (kind < 45) { // a click, shorter than a long press
         plan_click(d, random_button(r), rng_range(r, 15, 550), rng_log_range(r, 50, 4000));
-    } else if (kind < 58) { // looking at the screen
+    } else if (kind < 55) { // looking at the screen
         d->cursor_ms += rng_log_range(r, 500, 120000);
+    } else if (kind < 58) { // a flight value from outside, now and then beyond its range, or none
+        uint64_t what = rng_below(r, 20);
+        int id = static_cast<int>(rng_below(r, FLT_VALUE_COUNT));
+        const FlightValueInfo& info = FLT_VALUES[id];
+        const double span = static_cast<double>(info.hi) - info.lo,
+                     u = static_cast<double>(rng_next(r) >> 11) / 9007199254740992.0;
+        float v = static_cast<float>(info.lo - 0.1 * span + 1.2 * span * u);
+        int32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        plan_input(d, 0, SOAK_IN_FLIGHT, what == 0 ? FLT_VALUE_COUNT : id, bits, what >= 3);
+        d->cursor_ms += rng_log_range(r, 500, 60000);
     } else if (kind < 68) { // a long hold: long presses, their repeats, the brightness overlay
         plan_click(d, random_button(r), rng_log_range(r, 600, 30000), rng_range(r, 50, 1500));
     } else if (kind < 76) { // both soft keys pressed one after the other and let go in any order

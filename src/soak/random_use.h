@@ -14,15 +14,23 @@ struct SoakRng {
 // One step of splitmix64: the next of a sequence of well-mixed numbers from any start value.
 uint64_t soak_splitmix(uint64_t* x);
 
-// The inputs: every press, release and raw mouse event, as the replay script will give them.
+// The inputs: every press, release and raw mouse event, and every flight value given or taken back, as
+// the replay script will give them.
 
-enum SoakInputKind : uint8_t { SOAK_IN_PRESS, SOAK_IN_RELEASE, SOAK_IN_MOUSE_DOWN, SOAK_IN_MOUSE_UP };
+enum SoakInputKind : uint8_t {
+    SOAK_IN_PRESS,
+    SOAK_IN_RELEASE,
+    SOAK_IN_MOUSE_DOWN,
+    SOAK_IN_MOUSE_UP,
+    SOAK_IN_FLIGHT
+};
 
 struct SoakInput {
     uint32_t at_ms;
     SoakInputKind kind;
-    uint8_t button; // a HostButton for press and release
-    int32_t x, y;   // window client coordinates for raw mouse events
+    uint8_t button; // a HostButton for press and release; for flight the value (FLT_VALUE_COUNT: all)
+    int32_t x, y;   // window client coordinates for raw mouse events; for flight y 1 gives the value whose
+                    // float bits are x, 0 takes it back
 };
 
 // Every action spans at least this much simulated time and gives at most this many inputs, which bounds

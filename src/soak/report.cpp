@@ -47,9 +47,10 @@ void soak_print_coverage(const SoakStats& st, FILE* out) {
     std::fprintf(out, "coverage, rendered frames:\n");
     print_counts(out, "pages", PAGE_NAMES, st.page_frames, SOAK_PAGES);
     print_counts(out, "SETUP", SETUP_SCREEN_NAMES, st.setup_frames, SOAK_SETUP_SCREENS);
-    const char* const extra_names[] = {"brightness overlay", "alert raised", "Set Clock", "timer editing",
-                                       "demo NONE",          "DEMO 1",       "DEMO 2"};
+    const char* const extra_names[] = {
+        "brightness overlay", "alert raised", "Set Clock", "timer editing",
+        "demo NONE",          "DEMO 1",       "DEMO 2",    "flight values shown"};
     const uint64_t extra[] = {st.overlay_frames, st.alert_frames,   st.clock_set_frames, st.timer_edit_frames,
-                              st.demo_frames[0], st.demo_frames[1], st.demo_frames[2]};
-    print_counts(out, "also", extra_names, extra, 7);
+                              st.demo_frames[0], st.demo_frames[1], st.demo_frames[2],   st.flight_frames};
+    print_counts(out, "also", extra_names, extra, 8);
 }

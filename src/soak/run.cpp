@@ -4,16 +4,19 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 #include "core/buttons.h"
+#include "core/flight.h"
 #include "core/page.h"
 #include "files/file.h"
 #include "headless/progress.h"
 #include "headless/run.h"
 #include "headless/script.h"
+#include "live/text.h"
 #include "host/host.h"
 #include "host/scheduler.h"
 #include "pages/clock.h"
@@ -60,6 +63,21 @@ void append_wait(std::string* s, uint64_t ms) {
 
 void append_input(std::string* s, const SoakInput& in) {
     char line[96];
+    if (in.kind == SOAK_IN_FLIGHT) {
+        if (in.button >= FLT_VALUE_COUNT) {
+            std::snprintf(line, sizeof line, "%-24s", "flight clear");
+        } else {
+            char value[32] = "-";
+            float v;
+            std::memcpy(&v, &in.x, sizeof v);
+            if (in.y) value[live_format_number(v, value, sizeof value - 1)] = '\0';
+            std::snprintf(line, sizeof line, "flight %s=%-*s", FLT_VALUES[in.button].key,
+                          15 - static_cast<int>(std::strlen(FLT_VALUES[in.button].key)), value);
+        }
+        *s += line;
+        *s += " # " + soak_format_time(in.at_ms) + "\n";
+        return;
+    }
     const char* what = in.kind == SOAK_IN_PRESS ? "press" : in.kind == SOAK_IN_RELEASE ? "release" : "mouse";
     if (in.kind == SOAK_IN_PRESS || in.kind == SOAK_IN_RELEASE)
         std::snprintf(line, sizeof line, "%-24s",
@@ -178,6 +196,7 @@ void count_frame(SoakStats* st) {
     if (clock_setting) ++st->clock_set_frames;
     if (user_timers[0].editing || user_timers[1].editing) ++st->timer_edit_frames;
     ++st->demo_frames[std::min<uint32_t>(device_settings.demo_mode, 2)];
+    if (device_settings.demo_mode == DEMO_NONE && flight_state.given != 0) ++st->flight_frames;
 }
 
 volatile void* planted_allocation;
@@ -281,9 +300,18 @@ int soak_run(const SoakOptions& options, SoakStats* stats, FILE* out) {
         if (drv->next < drv->queued) {
             const SoakInput& in = drv->queue[drv->next++];
             int x = in.x, y = in.y;
-            if (in.kind == SOAK_IN_PRESS || in.kind == SOAK_IN_RELEASE)
-                host_button_point(static_cast<HostButton>(in.button), &x, &y);
-            host_hit_test(in.kind == SOAK_IN_PRESS || in.kind == SOAK_IN_MOUSE_DOWN, x, y);
+            if (in.kind == SOAK_IN_FLIGHT) {
+                float v;
+                std::memcpy(&v, &in.x, sizeof v);
+                for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i)
+                    if (in.button >= FLT_VALUE_COUNT || (i == in.button && !in.y))
+                        flt_state_unset(&flight_state, i);
+                if (in.button < FLT_VALUE_COUNT && in.y) flt_state_set(&flight_state, in.button, v);
+            } else {
+                if (in.kind == SOAK_IN_PRESS || in.kind == SOAK_IN_RELEASE)
+                    host_button_point(static_cast<HostButton>(in.button), &x, &y);
+                host_hit_test(in.kind == SOAK_IN_PRESS || in.kind == SOAK_IN_MOUSE_DOWN, x, y);
+            }
             if (run.log.size() < run.log.capacity()) run.log.push_back(in);
             ++stats->inputs;
         }

@@ -56,6 +56,7 @@ struct SoakStats {
     uint64_t clock_set_frames; // Set Clock open
     uint64_t timer_edit_frames;
     uint64_t demo_frames[3];
+    uint64_t flight_frames; // DEMO MODE NONE with a flight value given
     bool failed;
     std::string failure; // the broken invariant
     uint64_t failed_at_ms;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
@@ -16,6 +17,7 @@
 #include "host/host.h"
 #include "host/local_time.h"
 #include "front/session.h"
+#include "live/text.h"
 
 namespace {
 
@@ -178,4 +180,51 @@ TEST(Session, RecordedSessionReplaysToTheSameFrame) {
         std::fclose(out);
         EXPECT_TRUE(state() == shown) << round;
     }
+}
+
+// The values a link gives go into the file where they changed, as flight lines that say only what did;
+// the replay ends with the same values.
+TEST(Recorder, FlightLinesWhereTheValuesChanged) {
+    HostSession s{};
+    Recording rec;
+    begin_recorded(&s, &rec, ClockTime{2000, 1, 6, 1, 8, 0, 0, 0});
+    auto give = [&](uint64_t at_ms, const char* text) {
+        host_session_run(&s, at_ms, -1);
+        FlightState st;
+        ASSERT_EQ(live_parse_text(text, std::strlen(text), &st).error, LIVE_TEXT_OK) << text;
+        flight_state = st; // as the window takes a datagram
+        host_recorder_flight(&s.recorder);
+    };
+    give(35, "pitch=10 roll=30");
+    give(47, "pitch=10 roll=30"); // the same again: no line
+    give(60, "pitch=10 g=3.5 volts=0.1");
+    give(100, "pitch=-0.25 g=3.5 volts=0.1");
+    give(1100, "heading=90");
+    host_session_run(&s, 1200, -1);
+    host_set_local_time(nullptr);
+    const FlightState last{1u << FLT_PITCH, {1.0f}};
+    flight_state = last;
+    host_recorder_flight(&s.recorder);
+    ASSERT_TRUE(host_recorder_finish(&s.recorder));
+    EXPECT_EQ(rec.body(), "wait 30ms\n"
+                          "flight pitch=10 roll=30\n"
+                          "wait 30ms\n"
+                          "flight roll=- g=3.5 volts=0.1\n"
+                          "wait 40ms\n"
+                          "flight pitch=-0.25\n"
+                          "wait 1000ms\n"
+                          "flight clear\n"
+                          "local-time 08:00:00\n" // CLOCK, after the splash, reads the time
+                          "wait 100ms\n"
+                          "flight pitch=1\n"
+                          "# the last frame the window showed, sampled\n");
+    const FrameBuffer shown = host_frame;
+    HeadlessScript parsed;
+    std::string error;
+    ASSERT_TRUE(headless_parse("t.zts", std::string(rec.text, rec.size), &parsed, &error)) << error;
+    FILE *out = std::tmpfile(), *err = std::tmpfile();
+    EXPECT_EQ(headless_run(parsed, HeadlessOptions{}, out, err), 0) << slurp(err);
+    std::fclose(out);
+    EXPECT_EQ(std::memcmp(&flight_state, &last, sizeof last), 0);
+    EXPECT_EQ(std::memcmp(&host_frame, &shown, sizeof shown), 0);
 }

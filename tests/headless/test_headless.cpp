@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <random>
@@ -13,6 +15,8 @@
 #include "headless/script.h"
 #include "host/host.h"
 #include "host/local_time.h"
+#include "core/page.h"
+#include "setup/settings.h"
 #include "files/png.h"
 
 namespace {
@@ -121,6 +125,18 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"dump \"a\\n\"", "bad escape '\\n' in quotes (only \\\" and \\\\)"},
         {"window \"\"", "empty file name"},
         {"shot \"a\tb.png\"", "control character in file name 'a\\x09b.png'"},
+        {"flight", "wrong number of words for 'flight': expected 'flight KEY=VALUE ... or flight clear'"},
+        {"flight pitch=1 roll=1 slip=1 aoa=1 g=1 tas=1 dalt=1 oat=1 volts=1 pitch=2",
+         "wrong number of words for 'flight': expected 'flight KEY=VALUE ... or flight clear'"},
+        {"flight clear pitch=1", "'clear' stands alone: flight clear"},
+        {"flight pitch", "expected KEY=VALUE or clear, got 'pitch'"},
+        {"flight heading=5",
+         "unknown flight value 'heading' (pitch, roll, slip, aoa, g, tas, dalt, oat or volts)"},
+        {"flight pitch=nan",
+         "bad number 'nan' for pitch (a decimal number such as -12.5, or - for not given)"},
+        {"flight g=1 tas=1,5",
+         "bad number '1,5' for tas (a decimal number such as -12.5, or - for not given)"},
+        {"flight pitch=1 pitch=-", "'pitch' given twice"},
     };
     for (const auto& [line, message] : cases) {
         HeadlessScript s;
@@ -129,6 +145,20 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
             headless_parse("t.zts", "wait 10ms\n# fine so far\n" + line + "\nwait 10ms\n", &s, &error));
         EXPECT_EQ(error, "t.zts:3: " + message) << line;
     }
+}
+
+// Values are clamped as they are given, and taken back one by one or all at once.
+TEST(HeadlessRun, FlightGivesAndTakesBack) {
+    ASSERT_EQ(
+        run_script("flight pitch=200 roll=-30 slip=1 aoa=12.5 g=1e1 tas=118 dalt=+.5 oat=-4 volts=13.8\n"
+                   "wait 10ms\nflight slip=- tas=-\n")
+            .code,
+        0);
+    const FlightState want{FLT_ALL_GIVEN & ~(1u << FLT_SLIP | 1u << FLT_TAS),
+                           {180, -30, 0, 12.5f, 10, 0, 0.5f, -4, 13.8f}};
+    EXPECT_EQ(std::memcmp(&flight_state, &want, sizeof want), 0);
+    ASSERT_EQ(run_script("flight g=3\nflight clear # all\n").code, 0);
+    EXPECT_EQ(flight_state.given, 0u);
 }
 
 TEST(HeadlessParse, LocalTimeForms) {
@@ -160,6 +190,28 @@ TEST(HeadlessRun, SimulatedClockRunsTheTicksThatFallDue) {
         EXPECT_EQ(host_frames_rendered, c.frames) << c.script;
         EXPECT_EQ(engine_run_time.seconds, c.seconds) << c.script;
     }
+}
+
+// A given pitch of 10 degrees shows the very frame that PITCH TRIM 10.0 shows, each reached by the
+// buttons: SETUP, the list down to DEMO MODE, NONE, then (for the trim) up to PITCH TRIM and 100 steps up.
+TEST(HeadlessRun, FlightPitchIsPitchTrimWithoutSetup) {
+    std::string to_none = "wait 1500ms\nclick left\nclick both\n";
+    for (int i = 0; i < 17; ++i) to_none += "click left\n";
+    to_none += "click right\nclick right\nclick both\n";
+    std::string trim = to_none;
+    for (int i = 0; i < 7; ++i) trim += "click view\n";
+    trim += "click right\n";
+    for (int i = 0; i < 100; ++i) trim += "click view\n";
+    ASSERT_EQ(run_script(trim + "click right\nclick both\nclick left\nwait 100ms\n").code, 0);
+    ASSERT_EQ(std::tuple(device_settings.pitch_trim, current_page), std::tuple(100, int32_t{PAGE_ATTITUDE}));
+    const FrameBuffer trimmed = host_frame;
+    RunResult r = run_script(to_none + "flight pitch=10\nclick both\nclick left\nwait 100ms\n");
+    ASSERT_EQ(std::tuple(r.code, device_settings.pitch_trim, device_settings.demo_mode, current_page),
+              std::tuple(0, 0, uint32_t{DEMO_NONE}, int32_t{PAGE_ATTITUDE}))
+        << r.err;
+    EXPECT_EQ(std::memcmp(&host_frame, &trimmed, sizeof trimmed), 0);
+    // Horizon rows 0-104 sky, 105 on ground (frame column 2 is clear of the ladder).
+    EXPECT_EQ(std::tuple(frame_at(2, 102), frame_at(2, 108)), std::tuple(0xFF0003C1u, 0xFF882A00u));
 }
 
 TEST(HeadlessRun, ButtonsAndRawMouseSetTheLines) {
@@ -304,15 +356,17 @@ TEST(HeadlessRun, FailedWritesStopWithOneLineAndLeaveNoPartialFile) {
 // rejected with one clean SCRIPT:LINE line, and then the whole program runs nothing and exits 2.
 TEST(HeadlessFuzz, ParserRejectsGarbageCleanly) {
     const char* const words[] = {
-        "wait",     "press",       "click", "hold",   "mouse", "down",        "up",         "local-time",
-        "probe",    "expect",      "shot",  "window", "dump",  "view",        "both",       "10ms",
-        "0ms",      "s",           "-1",    "128",    "160",   "99999999999", "0xFF000000", "0xZZ",
-        "12:34:56", "24:00:00",    "x.png", "#",      "\t",    "\r",          "\xff",       "9",
-        "1.5s",     "\"a b.png\"", "\"",    "\\",     "\\\"",  "\xEF\xBB\xBF"};
+        "wait",     "press",       "click",   "hold",   "mouse", "down",         "up",         "local-time",
+        "probe",    "expect",      "shot",    "window", "dump",  "view",         "both",       "10ms",
+        "0ms",      "s",           "-1",      "128",    "160",   "99999999999",  "0xFF000000", "0xZZ",
+        "12:34:56", "24:00:00",    "x.png",   "#",      "\t",    "\r",           "\xff",       "9",
+        "1.5s",     "\"a b.png\"", "\"",      "\\",     "\\\"",  "\xEF\xBB\xBF", "flight",     "pitch=5",
+        "g=-",      "clear",       "tas=1e9", "=",      "oat=-"};
     const std::string seeds[] = {"wait 2s\nclick right\nexpect 5 5 0x00000000\n",
                                  "hold right 1300ms\nprobe 100 120\nshot a.png 4\n",
                                  "mouse down 230 300\nmouse up 230 300\nlocal-time 12:00:00\n",
-                                 "# comment\n\nwindow w.png\ndump d.raw\nrelease both\n"};
+                                 "# comment\n\nwindow w.png\ndump d.raw\nrelease both\n",
+                                 "flight pitch=5 roll=-30 aoa=12.5\nflight g=- volts=14\nflight clear\n"};
     std::mt19937 rng(20240611u);
     auto pick = [&](size_t n) { return static_cast<size_t>(rng() % n); };
     const std::regex clean(R"(^fz\.zts:([0-9]+): [\x20-\x7e]+$)");
@@ -342,6 +396,10 @@ TEST(HeadlessFuzz, ParserRejectsGarbageCleanly) {
                 for (char ch : c.file)
                     ASSERT_TRUE(static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7F) << text;
                 ASSERT_EQ(c.file.empty(), c.op != HL_SHOT && c.op != HL_WINDOW && c.op != HL_DUMP) << text;
+                ASSERT_EQ((c.flight_set | c.flight_unset) & ~FLT_ALL_GIVEN, 0u) << text;
+                ASSERT_EQ(c.flight_set & c.flight_unset, 0u) << text;
+                for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i)
+                    ASSERT_TRUE(std::isfinite(c.flight_value[i])) << text;
             }
             continue;
         }

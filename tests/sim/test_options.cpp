@@ -78,3 +78,32 @@ TEST(Help, DrawnOverTheBezelNeverOverTheDisplay) {
     EXPECT_EQ(over_display, 0);
     EXPECT_GT(changed, 40000);
 }
+
+TEST(SimOptions, LiveSources) {
+    const std::tuple<const char*, LiveKind, std::string, int> good[] = {
+        {"udp:5005", LIVE_UDP, "127.0.0.1", 5005},
+        {"udp:0.0.0.0:5005", LIVE_UDP, "0.0.0.0", 5005},
+        {"xplane", LIVE_XPLANE, "127.0.0.1", 49000},
+        {"xplane:sim-pc.local", LIVE_XPLANE, "sim-pc.local", 49000},
+        {"xplane:10.0.0.2:49001", LIVE_XPLANE, "10.0.0.2", 49001},
+        {"flightgear:65535", LIVE_FLIGHTGEAR, "127.0.0.1", 65535}};
+    for (const auto& [arg, kind, host, port] : good) {
+        Parsed p = parse({"--live", arg});
+        const LiveSource& s = p.options.live_source;
+        EXPECT_EQ(std::tuple(p.code, p.options.live, s.kind, std::string(s.host), static_cast<int>(s.port)),
+                  std::tuple(-1, true, kind, host, port))
+            << arg;
+    }
+    const std::pair<const char*, const char*> bad[] = {
+        {"tcp:5000", "unknown source (udp:[ADDR:]PORT, xplane[:HOST[:PORT]] or flightgear:[ADDR:]PORT)"},
+        {"udp:", "no port"},
+        {"udp:70000", "the port is not a whole number 1-65535"},
+        {"udp::5000", "empty address before the port"},
+        {"xplane:", "empty host"},
+        {"xplane:49001", "a number where the address goes (the port comes after it: HOST:PORT)"},
+        {"udp:a_b:5", "the address is not an IPv4 address or host name"}};
+    for (const auto& [arg, why] : bad)
+        EXPECT_EQ(parse({"--live", arg}).err,
+                  "zt30-sim: bad --live '" + std::string(arg) + "': " + why + "\n");
+    EXPECT_EQ(parse({"--live"}).err, "zt30-sim: --live needs a value (see --help)\n");
+}

@@ -136,6 +136,17 @@ TEST(SoakChecker, SeesEachKindOfBrokenInvariant) {
         {"oscillator not a number", [] { demo_sweep = std::nanf(""); }, "demo_sweep = nan"},
         {"smoothing overflows", [] { smooth_output[LOAD_FACTOR_CHANNEL] = INFINITY; },
          "channel 34 is not finite"},
+        {"flight value past its range",
+         [] {
+             flight_state = FlightState{1u << FLT_LOAD, {0, 0, 0, 0, 11.0f}};
+         },
+         "flight value g = 11, outside its range"},
+        {"flight value not given", [] { flight_state.value[FLT_TAS] = 3.0f; },
+         "flight value tas = 3, not given"},
+        {"tenth flight value", [] { flight_state.given = 1u << FLT_VALUE_COUNT; }, "a bit past the nine"},
+        {"live pitch of its own", [] { live_pitch_deg = 4.0f; },
+         "live_pitch_deg = 4 while the given pitch is none"},
+        {"live slip past its range", [] { live_slip = 25.0f; }, "live_slip = 25, outside -20..20"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
