@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cinttypes>
 #include <climits>
@@ -20,6 +21,8 @@
 #include "files/screenshot.h"
 #include "front/session.h"
 #include "front/view_scale.h"
+#include "sim/record_file.h"
+#include "sim/wake.h"
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(ZT30_HAVE_X11)
 #define ZT30_X11 1
@@ -64,9 +67,18 @@ struct SimWindow {
     int64_t max_late_ns;
     uint64_t presents, pixels_drawn;
     int x11_fd; // the display connection to wait on, -1 when not on X11
+    SimWake wake;
+    int x11_slot, signal_slot; // their slots in the wait
 };
 
 SimWindow sim;
+SimRecordFile record;
+
+// How the window came to end, for its last line and its exit status.
+enum SimEnd { SIM_END_CLOSED, SIM_END_DESTROYED, SIM_END_SIGNAL, SIM_END_X_LOST };
+bool sim_ended = false; // the recording is settled and the last line printed
+int sim_exit_code = 0;
+int sim_end(SimWindow* w, SimEnd how, int sig);
 
 // The tick clock: monotonic and, unlike CLOCK_MONOTONIC, still running while the machine is suspended,
 // so that after a resume the 100 ms and 1 s ticks catch up with the time that passed.
@@ -108,7 +120,16 @@ int on_x11_error(Display* display, XErrorEvent* e) {
     return x11_previous_handler ? x11_previous_handler(display, e) : 0;
 }
 
+// The connection to the X server is gone (the server ended, or another client had our connection
+// killed). Xlib ends the process when this returns, so the session ends here: the recording is
+// completed from what the window last showed and put in place, then the process exits.
+int on_x11_io_error(Display*) {
+    if (!sim_ended) sim_end(&sim, SIM_END_X_LOST, 0);
+    _exit(sim_exit_code);
+}
+
 void x11_watch(SimWindow* w) {
+    XSetIOErrorHandler(on_x11_io_error);
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(w->window, &info) || info.subsystem != SDL_SYSWM_X11) return;
@@ -247,6 +268,22 @@ int fitting_scale(SimWindow* w, int want) {
     return scale;
 }
 
+// A window grown in place would reach past the right and bottom edges of the screen: it moves back in,
+// frame and all, keeping its top-left corner on the screen first.
+void keep_on_screen(SimWindow* w, int width, int height) {
+    SDL_Rect usable;
+    int display = SDL_GetWindowDisplayIndex(w->window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) return;
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(w->window, &top, &left, &bottom, &right) != 0)
+        top = left = bottom = right = 0;
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(w->window, &x, &y);
+    int nx = std::max(std::min(x, usable.x + usable.w - width - right), usable.x + left);
+    int ny = std::max(std::min(y, usable.y + usable.h - height - bottom), usable.y + top);
+    if (nx != x || ny != y) SDL_SetWindowPosition(w->window, nx, ny);
+}
+
 // Also brings back the size for the scale after a window manager forced another one.
 void set_scale(SimWindow* w, int want) {
     w->scale = fitting_scale(w, want);
@@ -254,6 +291,7 @@ void set_scale(SimWindow* w, int want) {
     SDL_GetWindowSize(w->window, &width, &height);
     if (width != BEZEL_WIDTH * w->scale || height != BEZEL_HEIGHT * w->scale)
         SDL_SetWindowSize(w->window, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale);
+    keep_on_screen(w, BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale);
 }
 
 void screenshot(SimWindow* w, bool display_only) {
@@ -438,7 +476,8 @@ void run_due_ticks(SimWindow* w) {
 // Sleeps until the next tick is due, or while the window cannot be seen until the next batch is, or
 // until an event arrives.
 //
-// On X11 the wait is a poll of the display connection with a timeout to the nanosecond. SDL's own
+// On X11 the wait is a poll of the display connection and the signal pipe (sim/wake.h) with a timeout
+// to the nanosecond. SDL's own
 // event wait is avoided there: it wakes itself by sending an event to the window from a second
 // connection, and when the window has just been closed that event can reach the server after the
 // window is gone, and Xlib ends the process over the error. Elsewhere SDL's wait is used; it counts
@@ -455,11 +494,9 @@ void wait_for_work(SimWindow* w) {
     }
     int64_t due = w->start_ns + due_ms * NS_PER_MS;
     int64_t left = due - tick_clock_ns();
-    if (left <= 0) return;
+    if (left <= 0 || sim_signals_caught() != 0) return;
     if (w->x11_fd >= 0) {
-        pollfd pfd{w->x11_fd, POLLIN, 0};
-        timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
-        ppoll(&pfd, 1, &timeout, nullptr);
+        sim_wake_wait(&w->wake, left);
         return;
     }
     if (left >= NS_PER_MS) {
@@ -501,6 +538,27 @@ void print_tick_stats(const SimWindow* w) {
                  ms_since_process_start(w->first_present_ns), w->presents, w->pixels_drawn);
 }
 
+// The display the window would go to, for the message when it cannot be opened.
+void say_no_display() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    char x11_shown[SIM_SHOWN_SIZE], wayland_shown[SIM_SHOWN_SIZE];
+    host_sim_shown(x11 ? x11 : "", x11_shown, sizeof x11_shown);
+    host_sim_shown(wayland ? wayland : "", wayland_shown, sizeof wayland_shown);
+    if (x11 && *x11 && wayland && *wayland)
+        std::fprintf(stderr,
+                     "zt30-sim: cannot open a window: cannot reach the X display '%s' nor the Wayland "
+                     "display '%s'\n",
+                     x11_shown, wayland_shown);
+    else if (x11 && *x11)
+        std::fprintf(stderr, "zt30-sim: cannot open a window: cannot reach the X display '%s'\n", x11_shown);
+    else if (wayland && *wayland)
+        std::fprintf(stderr, "zt30-sim: cannot open a window: cannot reach the Wayland display '%s'\n",
+                     wayland_shown);
+    else
+        std::fprintf(stderr, "zt30-sim: cannot open a window: no display (DISPLAY is not set)\n");
+}
+
 bool open_display() {
     // A click on the window when it is not focused still presses the button under the pointer.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
@@ -508,54 +566,108 @@ bool open_display() {
     // OpenGL texture, would redraw the whole window for every display update (and in software where
     // there is no GPU). Platforms without a plain surface still fall back to a texture.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The window ends on signals of its own (sim/wake.h), with the recording completed.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Without XDG_RUNTIME_DIR no Wayland display can be reached, and trying prints a stray line from the
+    // Wayland library: only X11 is tried then, unless the user chose a driver.
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (!(asked && *asked) && !(runtime && *runtime) && !(wayland && wayland[0] == '/'))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "zt30-sim: cannot open a window: %s\n", SDL_GetError());
+        say_no_display();
         return false;
     }
     // Without a display SDL falls back to drawing off screen, where nobody would see the window.
     const char* driver = SDL_GetCurrentVideoDriver();
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
     if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
         !(asked && std::strcmp(asked, driver) == 0)) {
-        std::fprintf(stderr, "zt30-sim: cannot open a window: no display (is DISPLAY set?)\n");
+        say_no_display();
         SDL_Quit();
         return false;
     }
     return true;
 }
 
+// Settles the recording and prints the window's last line: how it ended and what became of the
+// recording. Returns the exit status, also kept in sim_exit_code. Touches neither SDL nor X, so that it
+// may run from the lost connection's handler.
+int sim_end(SimWindow* w, SimEnd how, int sig) {
+    const bool recording = record.open;
+    char note[2 * PATH_MAX];
+    bool complete = !recording || sim_record_close(&record, &w->session.recorder, note, sizeof note);
+    const char* inexact = recording && complete && w->session.recorder.inexact
+                              ? " (inexact: the window dropped ticks after a stall)"
+                              : "";
+    const char* why = "";
+    char signal_why[64];
+    switch (how) {
+    case SIM_END_CLOSED:
+        why = "the window was closed";
+        sim_exit_code = complete ? 0 : 1;
+        break;
+    case SIM_END_DESTROYED:
+        why = "the window was destroyed by another program";
+        sim_exit_code = complete ? 0 : 1;
+        break;
+    case SIM_END_SIGNAL:
+        std::snprintf(signal_why, sizeof signal_why, "ended by %s", sim_signal_name(sig));
+        why = signal_why;
+        sim_exit_code = 128 + sig;
+        break;
+    case SIM_END_X_LOST:
+        why = "the X connection was lost";
+        sim_exit_code = 1;
+        break;
+    }
+    if (how == SIM_END_CLOSED && recording && complete) {
+        if (!record.to_stdout)
+            std::fprintf(stderr, "zt30-sim: session recorded in %s; replay it with: zt30-headless %s%s\n",
+                         record.shown, record.shown, inexact);
+    } else if (recording) {
+        std::fprintf(stderr, "zt30-sim: %s; %s%s\n", why, note, inexact);
+    } else if (how != SIM_END_CLOSED) {
+        std::fprintf(stderr, "zt30-sim: %s\n", why);
+    }
+    const char* stats = std::getenv("ZT30_TICK_STATS");
+    if (stats && std::strcmp(stats, "1") == 0) print_tick_stats(w);
+    sim_ended = true;
+    return sim_exit_code;
+}
+
 } // namespace
 
 int host_sdl_run(const SimOptions& options) {
+    SimWindow* w = &sim;
+    *w = SimWindow{};
+    record = SimRecordFile{};
+    record.file.fd = -1;
+    if (!sim_signals_install(&record)) {
+        std::fprintf(stderr, "zt30-sim: cannot set up the signals: %s\n", std::strerror(errno));
+        return 1;
+    }
     // The record file first: a name that cannot be written costs nothing but its message.
-    FILE* record = nullptr;
-    const bool record_to_stdout = options.record_path && std::strcmp(options.record_path, "-") == 0;
-    const char* record_name = record_to_stdout ? "standard output" : options.record_path;
-    if (record_to_stdout) {
-        record = stdout;
-    } else if (options.record_path) {
-        errno = 0;
-        record = std::fopen(options.record_path, "w");
-        if (!record) {
-            std::fprintf(stderr, "zt30-sim: cannot write '%s': %s\n", options.record_path,
-                         std::strerror(errno != 0 ? errno : EIO));
+    HostSession* s = &w->session;
+    if (options.record_path) {
+        const char* why = sim_record_open(&record, options.record_path, &s->recorder);
+        if (why) {
+            std::fprintf(stderr, "zt30-sim: %s\n", why);
             return 1;
         }
     }
     // The artwork is drawn before the window exists, so that the ticks start on time.
     host_bezel_icon(icon_pixels, ICON_SIZE);
     if (!open_display()) {
-        if (record) std::fclose(record);
+        sim_record_abandon(&record);
         return 1;
     }
-    SimWindow* w = &sim;
-    *w = SimWindow{};
     w->scale = options.scale < 1 ? 1 : options.scale > HOST_SCALE_MAX ? HOST_SCALE_MAX : options.scale;
     w->window = SDL_CreateWindow(WINDOW_TITLE, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                  BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale, SDL_WINDOW_HIDDEN);
     if (!w->window) {
         std::fprintf(stderr, "zt30-sim: cannot open a window: %s\n", SDL_GetError());
-        if (record) std::fclose(record);
+        sim_record_abandon(&record);
         SDL_Quit();
         return 1;
     }
@@ -568,11 +680,12 @@ int host_sdl_run(const SimOptions& options) {
     w->fit = host_view_fit(BEZEL_WIDTH * w->scale, BEZEL_HEIGHT * w->scale, HOST_SCALE_MAX);
     // Window creation is time zero: each tick first falls due one period later.
     w->start_ns = tick_clock_ns();
-    HostSession* s = &w->session;
     host_session_begin(s);
-    if (record && host_recorder_start(&s->recorder, record, record_name, &s->sched, stderr))
-        std::fprintf(stderr, "zt30-sim: recording the session %s %s\n", record_to_stdout ? "on" : "in",
-                     record_name);
+    if (record.open) {
+        host_recorder_start(&s->recorder, &s->sched);
+        std::fprintf(stderr, "zt30-sim: recording the session %s %s\n", record.to_stdout ? "on" : "in",
+                     record.to_stdout ? "standard output" : record.shown);
+    }
 
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(icon_pixels, ICON_SIZE, ICON_SIZE, 32,
                                                            ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
@@ -581,27 +694,35 @@ int host_sdl_run(const SimOptions& options) {
         SDL_FreeSurface(icon);
     }
     x11_watch(w);
+    sim_wake_reset(&w->wake);
+    w->x11_slot = sim_wake_watch(&w->wake, w->x11_fd);
+    w->signal_slot = sim_wake_watch(&w->wake, sim_signals_fd());
+    sim_signals_run();
     SDL_ShowWindow(w->window);
     w->need_full = true;
     present(w);
 
-    while (!w->quit && !window_gone()) {
+    SimEnd how = SIM_END_CLOSED;
+    for (;;) {
         run_due_ticks(w);
         SDL_Event e;
         while (SDL_PollEvent(&e)) handle_event(w, e);
-        if (w->quit || window_gone()) break;
+        if (w->quit) break;
+        if (window_gone()) {
+            how = SIM_END_DESTROYED;
+            break;
+        }
+        if (sim_signals_caught() != 0) {
+            how = SIM_END_SIGNAL;
+            break;
+        }
         present(w);
         wait_for_work(w);
     }
 
-    if (s->recorder.file && host_recorder_finish(&s->recorder) && !record_to_stdout)
-        std::fprintf(stderr, "zt30-sim: session recorded in %s; replay it with: zt30-headless %s%s\n",
-                     record_name, record_name,
-                     s->recorder.inexact ? " (inexact: the window dropped ticks after a stall)" : "");
-    const char* stats = std::getenv("ZT30_TICK_STATS");
-    if (stats && std::strcmp(stats, "1") == 0) print_tick_stats(w);
+    int code = sim_end(w, how, sim_signals_caught());
     SDL_DestroyWindow(w->window);
     x11_settle();
     SDL_Quit();
-    return 0;
+    return code;
 }
