@@ -71,6 +71,11 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
     bool options_done = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
+        if (!options_done && (arg == "--help" || arg == "--version") && i + 1 < argc) {
+            std::fprintf(err, "zt30-headless: unexpected argument %s after %s\n",
+                         headless_quoted(argv[i + 1]).c_str(), argv[i]);
+            return HEADLESS_EXIT_USAGE;
+        }
         if (!options_done && arg == "--help") {
             std::fputs(USAGE, out);
             return HEADLESS_EXIT_OK;
@@ -136,7 +141,9 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
         if (f) std::fclose(f);
     }
     if (headless_stop_signal != 0) return headless_stopped(out, err, "zt30-headless");
-    std::string shown = from_in ? "standard input" : headless_quoted(name);
+    // The name starts every error line of the script: a long one is cut.
+    name = headless_shown_name(name);
+    std::string shown = from_in ? "standard input" : headless_quoted(path);
     if (got == READ_TOO_BIG) {
         std::fprintf(err, "zt30-headless: %s is over the %zu MiB limit of a script\n", shown.c_str(),
                      HEADLESS_MAX_SCRIPT_BYTES >> 20);
