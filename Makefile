@@ -44,8 +44,17 @@ soak:
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	    ./$(SOAK_BUILD)/zt30-soak --duration 24h $(SOAK_ARGS)
 
+# PREFIX reaches the shell through the environment, so blanks and quotes in it are safe; a relative one
+# is taken from here and ~ from the home folder (the desktop entry names the program by its full path).
+install: export ZT30_PREFIX = $(PREFIX)
 install: build
-	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@case "$$ZT30_PREFIX" in \
+	    "") echo "make install: PREFIX is empty" >&2; exit 2 ;; \
+	    /*) prefix=$$ZT30_PREFIX ;; \
+	    "~" | "~/"*) prefix=$$HOME$${ZT30_PREFIX#"~"} ;; \
+	    *) prefix=$$(pwd)/$$ZT30_PREFIX ;; \
+	esac; \
+	cmake --install $(BUILD) --prefix "$$prefix"
 
 help:
 	@echo "make            build the simulator (zt30-sim) and the headless runner (zt30-headless) in $(BUILD)/"
