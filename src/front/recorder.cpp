@@ -117,10 +117,12 @@ bool host_recorder_open(HostRecorder* rec, int fd, const char* name, FILE* err) 
     tm local{};
     char when[32] = "";
     if (localtime_r(&now, &local)) std::strftime(when, sizeof when, "%Y-%m-%d %H:%M:%S", &local);
-    return line(rec, false, "%s%s session recorded %s", RECORDER_HEADER_START, ZT30_VERSION, when) &&
-           line(rec, false,
+    // One write: a reader that leaves within the header (head -c 10) meets a started recording.
+    return line(rec, false,
+                "%s%s session recorded %s\n"
                 "# Replay: zt30-headless FILE (exit status 0 when the replay ends on the frame the window "
-                "showed)");
+                "showed)",
+                RECORDER_HEADER_START, ZT30_VERSION, when);
 }
 
 void host_recorder_start(HostRecorder* rec, const HostScheduler* sched) {

@@ -41,9 +41,11 @@ const char* const USAGE =
     "left, right or both. For probe and expect X is 0-127 and Y 0-159; mouse coordinates may be anything.\n"
     "A FILE with blanks or # goes in double quotes, with \\\" and \\\\ inside: shot \"my shot.png\" 2.\n"
     "Files appear whole or not at all. A script is at most 16 MiB; Ctrl-C stops it (exit status 130).\n"
+    "A recording of zt30-sim without its last line '# end of the recorded session' is refused.\n"
     "\n"
     "Exit status: 0 every command ran, 1 a file could not be written, 2 bad option or script\n"
-    "(nothing runs), 3 an expect line saw another colour.\n";
+    "(nothing runs), 3 an expect line saw another colour, 128 + N stopped by signal N (130 Ctrl-C,\n"
+    "129 SIGHUP, 131 SIGQUIT, 143 SIGTERM).\n";
 
 enum ReadResult { READ_OK, READ_FAILED, READ_TOO_BIG };
 

@@ -30,8 +30,12 @@ const char* const EXIT_STATUS =
     "\n"
     "Screenshots are named zt30-YYYYMMDD-HHMMSS.png; the path is printed on standard error.\n"
     "\n"
-    "Exit status: 0 the window was closed, 1 no window could be opened or the --record file could\n"
-    "not be created, 2 bad command line.\n";
+    "The recording takes FILE's name only when the window ends with it complete; an incomplete one is\n"
+    "kept as FILE.partial. Every ending completes it: closing, a signal, a lost X connection.\n"
+    "\n"
+    "Exit status: 0 the window was closed (or destroyed by another program), 1 no window could be\n"
+    "opened, the --record file could not be created or completed, or the X connection was lost,\n"
+    "2 bad command line, 128 + N ended by signal N (130 Ctrl-C, 129 SIGHUP, 143 SIGTERM).\n";
 
 // An option's value, given as "--name VALUE" or "--name=VALUE"; nullptr (after an error) when missing.
 const char* value_of(const char* name, int argc, const char* const* argv, int* i, FILE* err) {
