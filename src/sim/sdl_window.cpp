@@ -568,12 +568,12 @@ bool open_display() {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // The window ends on signals of its own (sim/wake.h), with the recording completed.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    // Without XDG_RUNTIME_DIR no Wayland display can be reached, and trying prints a stray line from the
-    // Wayland library: only X11 is tried then, unless the user chose a driver.
+    // Without an absolute XDG_RUNTIME_DIR no Wayland display can be reached, and trying prints a stray line
+    // from the Wayland library: only X11 is tried then, unless the user chose a driver.
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const char* asked = std::getenv("SDL_VIDEODRIVER");
-    if (!(asked && *asked) && !(runtime && *runtime) && !(wayland && wayland[0] == '/'))
+    if (!(asked && *asked) && !(runtime && runtime[0] == '/') && !(wayland && wayland[0] == '/'))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         say_no_display();
