@@ -39,12 +39,18 @@ constexpr int MAX_TICK_BACKLOG = 8;
 // order, same state, but one wake-up a second instead of a hundred.
 constexpr int64_t HIDDEN_BATCH_MS = 1000;
 constexpr int64_t NS_PER_MS = 1000000;
+// The display connection is read only when it has something to read. Reading it (through SDL) also does
+// work that waits on the clock, such as a focus change SDL applies 200 ms after it came: so the
+// connection is read on every loop for a while after any event, and at least this often otherwise.
+constexpr int64_t BUSY_READ_NS = 300 * NS_PER_MS;
+constexpr int64_t IDLE_READ_NS = 250 * NS_PER_MS;
 constexpr uint32_t MARGIN_COLOR = 0xFF000000;
 constexpr int SHOT_DISPLAY_SCALE = 4;
 
 uint32_t picture[BEZEL_WIDTH * BEZEL_HEIGHT]; // the window picture as it should look now
 uint32_t shown[BEZEL_WIDTH * BEZEL_HEIGHT];   // as it was last drawn on the screen
 uint32_t shot[BEZEL_WIDTH * BEZEL_HEIGHT];    // a screenshot's picture: no help over it
+uint32_t pictured_frame[FRAME_PIXELS];        // the frame as the picture holds it, bottom row first
 uint32_t icon_pixels[ICON_SIZE * ICON_SIZE];
 
 struct SimWindow {
@@ -66,6 +72,9 @@ struct SimWindow {
     int64_t first_present_ns; // for the tick statistics
     int64_t max_late_ns;
     uint64_t presents, pixels_drawn;
+    uint64_t frames_pictured; // rendered frames that changed the picture
+    uint64_t reads;           // times the display connection was read (SDL_PumpEvents)
+    int64_t busy_until_ns, next_read_ns;
     int x11_fd; // the display connection to wait on, -1 when not on X11
     SimWake wake;
     int x11_slot, signal_slot; // their slots in the wait
@@ -141,6 +150,8 @@ void x11_watch(SimWindow* w) {
     XWindowAttributes attributes;
     if (XGetWindowAttributes(x11_display, x11_window, &attributes))
         XSelectInput(x11_display, x11_window, attributes.your_event_mask | VisibilityChangeMask);
+    // The loop reads the connection only when it has something to read, and flushes nothing itself.
+    XFlush(x11_display);
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
@@ -159,6 +170,12 @@ bool window_gone() {
     return x11_window_gone;
 }
 
+// Events already read from the connection (while presenting, say) wait in Xlib's queue, where a poll of
+// the connection does not see them.
+bool x11_events_queued() {
+    return x11_display && XEventsQueued(x11_display, QueuedAlready) > 0;
+}
+
 // Collects the replies to the last requests while our handler is still in place: SDL puts the default
 // one back before it closes the connection, and that one ends the process over any error it meets.
 void x11_settle() {
@@ -172,6 +189,9 @@ void x11_event(SimWindow*, const SDL_SysWMmsg*) {}
 bool window_gone() {
     return false;
 }
+bool x11_events_queued() {
+    return false;
+}
 void x11_settle() {}
 #endif
 
@@ -182,9 +202,9 @@ bool plain_xrgb(const SDL_PixelFormat* f) {
            f->Bmask == 0x000000FF;
 }
 
-// Draws the picture pixels of `dirty` (everything when full) onto the window surface and sends those
-// window pixels to the screen.
-void draw_on_screen(SimWindow* w, SDL_Surface* screen, const HostRect& dirty, bool full) {
+// Draws the picture pixels of the n rectangles (everything when full) onto the window surface and sends
+// those window pixels to the screen.
+void draw_on_screen(SimWindow* w, SDL_Surface* screen, const HostRect* dirty, int n, bool full) {
     static SDL_Surface* staging = nullptr; // only for surfaces in another pixel format
     SDL_Surface* target = screen;
     if (!plain_xrgb(screen->format)) {
@@ -200,22 +220,52 @@ void draw_on_screen(SimWindow* w, SDL_Surface* screen, const HostRect& dirty, bo
     auto* pixels = static_cast<uint32_t*>(target->pixels);
     const int pitch = target->pitch / 4;
     if (full) host_view_fill_margins(w->fit, MARGIN_COLOR, pixels, pitch, target->w, target->h);
-    host_view_draw(w->fit, picture, dirty, pixels, pitch, target->w, target->h);
+    for (int i = 0; i < n; ++i)
+        host_view_draw(w->fit, picture, dirty[i], pixels, pitch, target->w, target->h);
     if (SDL_MUSTLOCK(target)) SDL_UnlockSurface(target);
-    HostRect s = host_view_screen_rect(w->fit, dirty);
     const SDL_Rect all{0, 0, screen->w, screen->h};
-    SDL_Rect rect{s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0};
-    if (full) rect = all;
-    if (!SDL_IntersectRect(&rect, &all, &rect)) return;
-    if (target != screen) {
-        SDL_Rect to = rect;
-        SDL_BlitSurface(staging, &rect, screen, &to);
+    SDL_Rect rects[HOST_BANDS_MAX];
+    int m = 0;
+    for (int i = 0; i < n && !full; ++i) {
+        HostRect s = host_view_screen_rect(w->fit, dirty[i]);
+        SDL_Rect rect{s.x0, s.y0, s.x1 - s.x0, s.y1 - s.y0};
+        if (SDL_IntersectRect(&rect, &all, &rect)) rects[m++] = rect;
+    }
+    if (full) rects[m++] = all;
+    for (int i = 0; i < m && target != screen; ++i) {
+        SDL_Rect to = rects[i];
+        SDL_BlitSurface(staging, &rects[i], screen, &to);
     }
     if (full)
         SDL_UpdateWindowSurface(w->window);
-    else
-        SDL_UpdateWindowSurfaceRects(w->window, &rect, 1);
-    w->pixels_drawn += static_cast<uint64_t>(rect.w) * static_cast<uint64_t>(rect.h);
+    else if (m > 0)
+        SDL_UpdateWindowSurfaceRects(w->window, rects, m);
+    for (int i = 0; i < m; ++i)
+        w->pixels_drawn += static_cast<uint64_t>(rects[i].w) * static_cast<uint64_t>(rects[i].h);
+}
+
+// Takes the rows of the frame that changed since it was last pictured into the picture; returns the
+// parts of the picture they changed, as few rectangles of whole row spans (none when nothing changed).
+int picture_frame_changes(HostRect* dirty) {
+    const HostRect frame{0, 0, FRAME_WIDTH, FRAME_HEIGHT};
+    // Both are stored bottom row first: compare from the top row down.
+    const size_t top = static_cast<size_t>(gfx_index(0, 0, FRAME_WIDTH, FRAME_HEIGHT));
+    int n = host_rect_diff_bands(&host_frame.pixels[top], &pictured_frame[top], -FRAME_WIDTH, frame, dirty,
+                                 HOST_BANDS_MAX);
+    for (int i = 0; i < n; ++i) {
+        HostRect& r = dirty[i];
+        for (int y = r.y0; y < r.y1; ++y) {
+            const int at = gfx_index(0, y, FRAME_WIDTH, FRAME_HEIGHT);
+            uint32_t* out = &picture[(FRAME_ORIGIN_Y + y) * BEZEL_WIDTH + FRAME_ORIGIN_X];
+            for (int x = r.x0; x < r.x1; ++x) {
+                pictured_frame[at + x] = host_frame.pixels[at + x];
+                out[x] = 0xFF000000u | host_frame.pixels[at + x];
+            }
+        }
+        r = HostRect{r.x0 + FRAME_ORIGIN_X, r.y0 + FRAME_ORIGIN_Y, r.x1 + FRAME_ORIGIN_X,
+                     r.y1 + FRAME_ORIGIN_Y};
+    }
+    return n;
 }
 
 // Brings the screen up to date with the instrument, sending only the pixels that changed, and nothing
@@ -231,26 +281,29 @@ void present(SimWindow* w) {
         w->need_full = true;
     }
     const HostRect whole{0, 0, BEZEL_WIDTH, BEZEL_HEIGHT};
-    const HostRect display{FRAME_ORIGIN_X, FRAME_ORIGIN_Y, FRAME_ORIGIN_X + FRAME_WIDTH,
-                           FRAME_ORIGIN_Y + FRAME_HEIGHT};
     uint32_t pressed = host_bezel_pressed();
-    HostRect dirty{0, 0, 0, 0};
+    HostRect dirty[HOST_BANDS_MAX];
+    int n = 0;
     if (w->need_full || pressed != w->pictured_pressed || w->help != w->pictured_help) {
         host_bezel_compose(picture);
         if (w->help) host_help_draw(picture);
+        std::memcpy(pictured_frame, host_frame.pixels, sizeof pictured_frame);
         w->pictured_pressed = pressed;
         w->pictured_help = w->help;
-        dirty = w->need_full ? whole : host_rect_diff(picture, shown, BEZEL_WIDTH, whole);
+        dirty[0] = w->need_full ? whole : host_rect_diff(picture, shown, BEZEL_WIDTH, whole);
+        n = host_rect_empty(dirty[0]) ? 0 : 1;
     } else if (host_frames_rendered != w->pictured_frames) {
-        host_bezel_put_frame(picture);
-        dirty = host_rect_diff(picture, shown, BEZEL_WIDTH, display);
+        // Most frames of most screens are the one before again: then nothing more is done.
+        n = picture_frame_changes(dirty);
+        w->frames_pictured += n > 0;
     }
     w->pictured_frames = host_frames_rendered;
-    if (host_rect_empty(dirty)) return;
-    for (int y = dirty.y0; y < dirty.y1; ++y)
-        std::memcpy(&shown[y * BEZEL_WIDTH + dirty.x0], &picture[y * BEZEL_WIDTH + dirty.x0],
-                    static_cast<size_t>(dirty.x1 - dirty.x0) * sizeof(uint32_t));
-    draw_on_screen(w, screen, dirty, w->need_full);
+    if (n == 0) return;
+    for (int i = 0; i < n; ++i)
+        for (int y = dirty[i].y0; y < dirty[i].y1; ++y)
+            std::memcpy(&shown[y * BEZEL_WIDTH + dirty[i].x0], &picture[y * BEZEL_WIDTH + dirty[i].x0],
+                        static_cast<size_t>(dirty[i].x1 - dirty[i].x0) * sizeof(uint32_t));
+    draw_on_screen(w, screen, dirty, n, w->need_full);
     w->need_full = false;
     ++w->presents;
     if (w->first_present_ns == 0) w->first_present_ns = tick_clock_ns();
@@ -473,20 +526,43 @@ void run_due_ticks(SimWindow* w) {
     w->excused_ticks = 0;
 }
 
+// Takes in the window's events. On X11 the display connection is read only when there is something to
+// read, or SDL has work that waits on the clock (see BUSY_READ_NS): reading an empty connection costs a
+// handful of system calls, a hundred times a second. Elsewhere SDL reads on every loop.
+void take_events(SimWindow* w) {
+    const int64_t now = tick_clock_ns();
+    bool read = w->x11_fd < 0 || now < w->busy_until_ns || now >= w->next_read_ns ||
+                sim_wake_ready(&w->wake, w->x11_slot) || x11_events_queued();
+    if (read) {
+        SDL_PumpEvents();
+        ++w->reads;
+        w->next_read_ns = now + IDLE_READ_NS;
+        sim_wake_forget(&w->wake, w->x11_slot);
+    }
+    SDL_Event e;
+    while (SDL_PeepEvents(&e, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
+        handle_event(w, e);
+        w->busy_until_ns = now + BUSY_READ_NS;
+    }
+    if (sim_wake_ready(&w->wake, w->signal_slot)) {
+        sim_signals_drain();
+        sim_wake_forget(&w->wake, w->signal_slot);
+    }
+}
+
 // Sleeps until the next tick is due, or while the window cannot be seen until the next batch is, or
 // until an event arrives.
 //
 // On X11 the wait is a poll of the display connection and the signal pipe (sim/wake.h) with a timeout
-// to the nanosecond. SDL's own
-// event wait is avoided there: it wakes itself by sending an event to the window from a second
-// connection, and when the window has just been closed that event can reach the server after the
-// window is gone, and Xlib ends the process over the error. Elsewhere SDL's wait is used; it counts
-// whole milliseconds, so it is asked for the whole milliseconds left and the rest is slept precisely,
-// and ticks are never late by the rounding.
+// to the nanosecond. SDL's own event wait is avoided there: it wakes itself by sending an event to the
+// window from a second connection, and when the window has just been closed that event can reach the
+// server after the window is gone, and Xlib ends the process over the error. Elsewhere SDL's wait is
+// used; it counts whole milliseconds, so it is asked for the whole milliseconds left and the rest is
+// slept precisely, and ticks are never late by the rounding.
 void wait_for_work(SimWindow* w) {
-    // Events read from the connection while presenting wait in SDL's queue, not on the connection.
-    SDL_PumpEvents();
-    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+    if (w->x11_fd < 0) SDL_PumpEvents();
+    // Events read while presenting wait in SDL's queue or Xlib's, not on the connection.
+    if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || x11_events_queued()) return;
     int64_t due_ms = static_cast<int64_t>(host_sched_next_due(&w->session.sched));
     if (!window_seen(w)) {
         due_ms += HIDDEN_BATCH_MS;
@@ -533,9 +609,11 @@ void print_tick_stats(const SimWindow* w) {
     std::fprintf(stderr,
                  "zt30-sim: %.3f s: %" PRIu64 " ticks of 10 ms (%" PRIu64 " skipped), %" PRIu64
                  " of 100 ms, %" PRIu64 " of 1 s; latest tick %.2f ms late; first frame shown %.0f ms after "
-                 "process start; %" PRIu64 " screen updates, %" PRIu64 " pixels sent\n",
+                 "process start; %" PRIu64 " sleeps, %" PRIu64 " reads of the display connection, %" PRIu64
+                 " frames pictured, %" PRIu64 " screen updates, %" PRIu64 " pixels sent\n",
                  elapsed, s.tick_count, s.ticks_skipped, s.tenth_count, s.second_count, w->max_late_ns / 1e6,
-                 ms_since_process_start(w->first_present_ns), w->presents, w->pixels_drawn);
+                 ms_since_process_start(w->first_present_ns), w->wake.waits, w->reads, w->frames_pictured,
+                 w->presents, w->pixels_drawn);
 }
 
 // The display the window would go to, for the message when it cannot be opened.
@@ -705,8 +783,8 @@ int host_sdl_run(const SimOptions& options) {
     SimEnd how = SIM_END_CLOSED;
     for (;;) {
         run_due_ticks(w);
-        SDL_Event e;
-        while (SDL_PollEvent(&e)) handle_event(w, e);
+        take_events(w);
+        if (sim_signals_stats_asked()) print_tick_stats(w);
         if (w->quit) break;
         if (window_gone()) {
             how = SIM_END_DESTROYED;

@@ -23,6 +23,10 @@ bool sim_wake_ready(const SimWake* w, int slot) {
     return slot >= 0 && slot < w->count && (w->fds[slot].revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
+void sim_wake_forget(SimWake* w, int slot) {
+    if (slot >= 0 && slot < w->count) w->fds[slot].revents = 0;
+}
+
 void sim_wake_wait(SimWake* w, int64_t timeout_ns) {
     if (timeout_ns < 0) timeout_ns = 0;
     timespec timeout{static_cast<time_t>(timeout_ns / 1000000000),
@@ -38,12 +42,13 @@ void sim_wake_wait(SimWake* w, int64_t timeout_ns) {
 
 namespace {
 
-constexpr int END_SIGNALS[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGUSR2, SIGALRM};
+constexpr int END_SIGNALS[] = {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGUSR1, SIGALRM};
 
 int pipe_fds[2] = {-1, -1};
 SimRecordFile* early_record = nullptr;
 volatile sig_atomic_t running = 0;
 volatile sig_atomic_t caught = 0;
+volatile sig_atomic_t stats_asked = 0;
 
 void say(const char* text) {
     ssize_t n = ::write(STDERR_FILENO, text, std::strlen(text));
@@ -52,6 +57,7 @@ void say(const char* text) {
 
 void on_end_signal(int sig) {
     int saved = errno;
+    if (!running && sig == SIGUSR2) return;
     if (!running) {
         // Still starting (opening the display may hang on a remote one): end now, leaving nothing.
         if (early_record) sim_record_abandon(early_record);
@@ -60,7 +66,10 @@ void on_end_signal(int sig) {
         say(" before the window opened\n");
         _exit(128 + sig);
     }
-    if (caught == 0) caught = sig;
+    if (sig == SIGUSR2)
+        stats_asked = 1;
+    else if (caught == 0)
+        caught = sig;
     char byte = 1;
     ssize_t n = ::write(pipe_fds[1], &byte, 1);
     (void)n;
@@ -81,8 +90,6 @@ const char* sim_signal_name(int sig) {
         return "SIGTERM";
     case SIGUSR1:
         return "SIGUSR1";
-    case SIGUSR2:
-        return "SIGUSR2";
     case SIGALRM:
         return "SIGALRM";
     default:
@@ -107,6 +114,7 @@ bool sim_signals_install(SimRecordFile* record) {
     // Restarted: the display library's reads and writes must not see EINTR; the wait wakes by the pipe.
     end.sa_flags = SA_RESTART;
     for (int sig : END_SIGNALS) sigaction(sig, &end, nullptr);
+    sigaction(SIGUSR2, &end, nullptr);
     return true;
 }
 
@@ -120,4 +128,16 @@ int sim_signals_fd() {
 
 int sim_signals_caught() {
     return caught;
+}
+
+bool sim_signals_stats_asked() {
+    if (!stats_asked) return false;
+    stats_asked = 0;
+    return true;
+}
+
+void sim_signals_drain() {
+    char bytes[64];
+    while (::read(pipe_fds[0], bytes, sizeof bytes) > 0) {
+    }
 }
