@@ -38,6 +38,18 @@ constexpr int MAX_TICK_BACKLOG = 8;
 // While nothing of the window can be seen the ticks run in batches this far apart: same ticks, same
 // order, same state, but one wake-up a second instead of a hundred.
 constexpr int64_t HIDDEN_BATCH_MS = 1000;
+// How often the window wakes, runs the ticks due and shows the last frame, while it can be seen (always
+// the same ticks in the same order, input taken in after the ticks due before it):
+// - for a while after any event, and while presses wait for their ticks: every tick, as input asks;
+// - while the picture stands still (nothing changed for STILL_TICKS ticks and no button held): at each
+//   100 ms tick and the 10 ms tick after it; the clock, the counters and the timers change on those
+//   ticks, and that 10 ms tick's frame shows them as it would with every tick on time. What a screen
+//   changes on a count of frames (the splash's end) shows at the end of its batch, under 100 ms late,
+//   and every faster change (a blink) keeps the picture from standing still;
+// - while it moves: once per refresh of the screen (in whole ticks: every other tick at 60 Hz, every
+//   tick at 100 Hz and more), since a screen cannot show more pictures than it refreshes.
+constexpr uint64_t STILL_TICKS = 20;
+constexpr int ASSUMED_REFRESH_HZ = 60; // when the screen does not say
 constexpr int64_t NS_PER_MS = 1000000;
 // The display connection is read only when it has something to read. Reading it (through SDL) also does
 // work that waits on the clock, such as a focus change SDL applies 200 ms after it came: so the
@@ -48,7 +60,7 @@ constexpr uint32_t MARGIN_COLOR = 0xFF000000;
 constexpr int SHOT_DISPLAY_SCALE = 4;
 
 uint32_t picture[BEZEL_WIDTH * BEZEL_HEIGHT]; // the window picture as it should look now
-uint32_t shown[BEZEL_WIDTH * BEZEL_HEIGHT];   // as it was last drawn on the screen
+uint32_t shown[BEZEL_WIDTH * BEZEL_HEIGHT];   // as it was before the last recomposition
 uint32_t shot[BEZEL_WIDTH * BEZEL_HEIGHT];    // a screenshot's picture: no help over it
 uint32_t pictured_frame[FRAME_PIXELS];        // the frame as the picture holds it, bottom row first
 uint32_t icon_pixels[ICON_SIZE * ICON_SIZE];
@@ -73,6 +85,8 @@ struct SimWindow {
     int64_t max_late_ns;
     uint64_t presents, pixels_drawn;
     uint64_t frames_pictured; // rendered frames that changed the picture
+    uint64_t changed_tick;    // the 10 ms tick count when the picture last changed
+    int refresh_ticks;        // 10 ms ticks per refresh of the screen, rounded up
     uint64_t reads;           // times the display connection was read (SDL_PumpEvents)
     int64_t busy_until_ns, next_read_ns;
     int x11_fd; // the display connection to wait on, -1 when not on X11
@@ -285,6 +299,9 @@ void present(SimWindow* w) {
     HostRect dirty[HOST_BANDS_MAX];
     int n = 0;
     if (w->need_full || pressed != w->pictured_pressed || w->help != w->pictured_help) {
+        // The picture is what the screen shows (every change to it is drawn at once): keep it to
+        // compare the new one with.
+        if (!w->need_full) std::memcpy(shown, picture, sizeof shown);
         host_bezel_compose(picture);
         if (w->help) host_help_draw(picture);
         std::memcpy(pictured_frame, host_frame.pixels, sizeof pictured_frame);
@@ -299,14 +316,20 @@ void present(SimWindow* w) {
     }
     w->pictured_frames = host_frames_rendered;
     if (n == 0) return;
-    for (int i = 0; i < n; ++i)
-        for (int y = dirty[i].y0; y < dirty[i].y1; ++y)
-            std::memcpy(&shown[y * BEZEL_WIDTH + dirty[i].x0], &picture[y * BEZEL_WIDTH + dirty[i].x0],
-                        static_cast<size_t>(dirty[i].x1 - dirty[i].x0) * sizeof(uint32_t));
+    w->changed_tick = w->session.sched.tick_count;
     draw_on_screen(w, screen, dirty, n, w->need_full);
     w->need_full = false;
     ++w->presents;
     if (w->first_present_ns == 0) w->first_present_ns = tick_clock_ns();
+}
+
+// 10 ms ticks per refresh of the screen the window is on, rounded up, 1 to 10.
+int refresh_ticks(SimWindow* w) {
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(w->window);
+    int hz = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+    if (hz <= 0) hz = ASSUMED_REFRESH_HZ;
+    return std::clamp((1000 / static_cast<int>(TICK_PERIOD_MS) + hz - 1) / hz, 1, 10);
 }
 
 // ---- Zoom, screenshots --------------------------------------------------------------------------
@@ -473,6 +496,9 @@ void handle_event(SimWindow* w, const SDL_Event& e) {
             w->unmapped = false;
             w->need_full = true;
             break;
+        case SDL_WINDOWEVENT_MOVED:
+            w->refresh_ticks = refresh_ticks(w); // perhaps onto another screen
+            break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             // Clicks that follow in the same batch of events already land on the new layout.
             w->fit = host_view_fit(e.window.data1, e.window.data2, HOST_SCALE_MAX);
@@ -550,8 +576,27 @@ void take_events(SimWindow* w) {
     }
 }
 
-// Sleeps until the next tick is due, or while the window cannot be seen until the next batch is, or
-// until an event arrives.
+// The tick time at which the window next wakes (see STILL_TICKS). The ticks of a batch may run that much
+// later than due without counting as a stall.
+int64_t batch_end_ms(SimWindow* w) {
+    const HostSession& s = w->session;
+    const int64_t due = static_cast<int64_t>(host_sched_next_due(&s.sched));
+    int64_t end = due;
+    if (!window_seen(w))
+        end = due + HIDDEN_BATCH_MS;
+    else if (tick_clock_ns() < w->busy_until_ns || s.pointer.count > 0)
+        end = due;
+    else if (s.sched.tick_count >= w->changed_tick + STILL_TICKS && host_bezel_pressed() == 0)
+        end = static_cast<int64_t>(s.sched.next_tenth_ms + TICK_PERIOD_MS);
+    else if (w->refresh_ticks > 1) {
+        const int64_t step = w->refresh_ticks * static_cast<int64_t>(TICK_PERIOD_MS);
+        end = (due + step - 1) / step * step;
+    }
+    w->excused_ticks = static_cast<int>((end - due) / static_cast<int64_t>(TICK_PERIOD_MS)) + 1;
+    return end;
+}
+
+// Sleeps until the next batch of ticks is due (see batch_end_ms), or until an event arrives.
 //
 // On X11 the wait is a poll of the display connection and the signal pipe (sim/wake.h) with a timeout
 // to the nanosecond. SDL's own event wait is avoided there: it wakes itself by sending an event to the
@@ -563,11 +608,7 @@ void wait_for_work(SimWindow* w) {
     if (w->x11_fd < 0) SDL_PumpEvents();
     // Events read while presenting wait in SDL's queue or Xlib's, not on the connection.
     if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) || x11_events_queued()) return;
-    int64_t due_ms = static_cast<int64_t>(host_sched_next_due(&w->session.sched));
-    if (!window_seen(w)) {
-        due_ms += HIDDEN_BATCH_MS;
-        w->excused_ticks = static_cast<int>(HIDDEN_BATCH_MS / 10);
-    }
+    const int64_t due_ms = batch_end_ms(w);
     int64_t due = w->start_ns + due_ms * NS_PER_MS;
     int64_t left = due - tick_clock_ns();
     if (left <= 0 || sim_signals_caught() != 0) return;
@@ -772,6 +813,7 @@ int host_sdl_run(const SimOptions& options) {
         SDL_FreeSurface(icon);
     }
     x11_watch(w);
+    w->refresh_ticks = refresh_ticks(w);
     sim_wake_reset(&w->wake);
     w->x11_slot = sim_wake_watch(&w->wake, w->x11_fd);
     w->signal_slot = sim_wake_watch(&w->wake, sim_signals_fd());
