@@ -158,7 +158,7 @@ HostRect host_rect_diff(const uint32_t* a, const uint32_t* b, int stride, const 
 }
 
 int host_rect_diff_bands(const uint32_t* a, const uint32_t* b, ptrdiff_t stride, const HostRect& area,
-                         HostRect* out, int max) {
+                         int slack, HostRect* out, int max) {
     int n = 0;
     if (host_rect_empty(area)) return 0;
     const size_t bytes = static_cast<size_t>(area.x1 - area.x0) * sizeof(uint32_t);
@@ -174,7 +174,7 @@ int host_rect_diff_bands(const uint32_t* a, const uint32_t* b, ptrdiff_t stride,
             HostRect joined = host_rect_union(r, HostRect{x0, y, x1, y + 1});
             long unchanged = static_cast<long>(joined.x1 - joined.x0) * (joined.y1 - joined.y0) -
                              static_cast<long>(r.x1 - r.x0) * (r.y1 - r.y0) - (x1 - x0);
-            if ((r.y1 == y && unchanged <= HOST_BAND_SLACK) || n == max) {
+            if ((r.y1 == y && unchanged <= slack) || n == max) {
                 r = joined;
                 continue;
             }

@@ -260,12 +260,14 @@ void draw_on_screen(SimWindow* w, SDL_Surface* screen, const HostRect* dirty, in
 
 // Takes the rows of the frame that changed since it was last pictured into the picture; returns the
 // parts of the picture they changed, as few rectangles of whole row spans (none when nothing changed).
-int picture_frame_changes(HostRect* dirty) {
+int picture_frame_changes(const HostViewFit& fit, HostRect* dirty) {
     const HostRect frame{0, 0, FRAME_WIDTH, FRAME_HEIGHT};
     // Both are stored bottom row first: compare from the top row down.
     const size_t top = static_cast<size_t>(gfx_index(0, 0, FRAME_WIDTH, FRAME_HEIGHT));
-    int n = host_rect_diff_bands(&host_frame.pixels[top], &pictured_frame[top], -FRAME_WIDTH, frame, dirty,
-                                 HOST_BANDS_MAX);
+    // Enlarged, an unchanged pixel taken in costs its whole square.
+    const int slack = HOST_BAND_SLACK / (fit.up * fit.up);
+    int n = host_rect_diff_bands(&host_frame.pixels[top], &pictured_frame[top], -FRAME_WIDTH, frame, slack,
+                                 dirty, HOST_BANDS_MAX);
     for (int i = 0; i < n; ++i) {
         HostRect& r = dirty[i];
         for (int y = r.y0; y < r.y1; ++y) {
@@ -311,7 +313,7 @@ void present(SimWindow* w) {
         n = host_rect_empty(dirty[0]) ? 0 : 1;
     } else if (host_frames_rendered != w->pictured_frames) {
         // Most frames of most screens are the one before again: then nothing more is done.
-        n = picture_frame_changes(dirty);
+        n = picture_frame_changes(w->fit, dirty);
         w->frames_pictured += n > 0;
     }
     w->pictured_frames = host_frames_rendered;
