@@ -27,7 +27,11 @@ if(TARGET zt30-sim AND TARGET zt30-headless AND X11_FOUND AND ZT30_XVFB AND ZT30
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/window/disk_full.sh $<TARGET_FILE:zt30-sim>
                    $<TARGET_FILE:zt30-xclose> $<TARGET_FILE:zt30-headless> ${CMAKE_BINARY_DIR}/window-disk-out)
   set_tests_properties(window.disk_full PROPERTIES SKIP_RETURN_CODE 77)
-  set_tests_properties(window.end_to_end window.keys_zoom_record window.endings window.disk_full
+  # What keeps the window cheap, from its own counts: wake-ups, reads of the display connection, updates.
+  add_test(NAME window.cost
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/window/cost.sh $<TARGET_FILE:zt30-sim> $<TARGET_FILE:zt30-xclose>
+                   ${CMAKE_BINARY_DIR}/window-cost-out)
+  set_tests_properties(window.end_to_end window.keys_zoom_record window.endings window.disk_full window.cost
                        PROPERTIES LABELS window TIMEOUT 120)
 else()
   message(STATUS "window tests skipped: needs zt30-sim, X11, Xvfb, xdotool, xwininfo, xprop and import")
