@@ -2,7 +2,6 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
-#include <poll.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -816,6 +815,8 @@ int host_sdl_run(const SimOptions& options) {
     }
     x11_watch(w);
     w->refresh_ticks = refresh_ticks(w);
+    // What the wait watches besides the clock. Another source of input (a data link's socket) is one
+    // more line here; its slot tells after each wait whether it has something to read.
     sim_wake_reset(&w->wake);
     w->x11_slot = sim_wake_watch(&w->wake, w->x11_fd);
     w->signal_slot = sim_wake_watch(&w->wake, sim_signals_fd());
