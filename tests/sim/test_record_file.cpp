@@ -33,9 +33,8 @@ ssize_t filling_disk(int fd, const void* data, size_t size) {
 }
 
 // A short session recorded through f into path: two seconds with a click. Returns sim_record_close's
-// result, and what it said in *note.
-bool record(SimRecordFile* f, const std::string& path, std::string* note, const std::string& seen_during = "",
-            std::string* during = nullptr) {
+// result, what it said in *note, and what path held just before the end in *during.
+bool record(SimRecordFile* f, const std::string& path, std::string* note, std::string* during = nullptr) {
     HostSession s{};
     const char* why = sim_record_open(f, path.c_str(), &s.recorder);
     EXPECT_EQ(why, nullptr) << why;
@@ -49,7 +48,7 @@ bool record(SimRecordFile* f, const std::string& path, std::string* note, const 
     host_session_run(&s, 1600, -1);
     host_pointer_push(&s.pointer, false, 340, 220, s.sched.tick_count);
     host_session_run(&s, 2000, -1);
-    if (during) *during = read_file(seen_during);
+    if (during) *during = read_file(path);
     host_set_local_time(nullptr);
     char buf[2 * PATH_MAX];
     bool complete = sim_record_close(f, &s.recorder, buf, sizeof buf);
@@ -67,7 +66,7 @@ TEST(RecordFile, TheNameTakesTheRecordingOnlyWhenItIsComplete) {
     write_file(path, "old");
     SimRecordFile f;
     std::string note, during;
-    EXPECT_TRUE(record(&f, path, &note, path, &during));
+    EXPECT_TRUE(record(&f, path, &note, &during));
     EXPECT_EQ(during, "old");
     EXPECT_EQ(note, "the recording is complete in " + path);
     EXPECT_EQ(dir.names(), std::vector<std::string>{"s.zts"});
