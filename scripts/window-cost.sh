@@ -61,7 +61,7 @@ press() {
     xdotool mouseup 1
     sleep 0.1
 }
-cpu_ns() { cat /proc/"$SIM_PID"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { print t + 0 }'; }
+cpu_ns() { cat /proc/"$SIM_PID"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { printf "%.0f\n", t }'; }
 # measure LABEL: the lowest share of one core over SAMPLES samples of SECONDS_MEASURED.
 measure() {
     local best="" i a b p
