@@ -166,8 +166,13 @@ int host_rect_diff_bands(const uint32_t* a, const uint32_t* b, ptrdiff_t stride,
         const uint32_t* ra = a + y * stride;
         const uint32_t* rb = b + y * stride;
         if (std::memcmp(ra + area.x0, rb + area.x0, bytes) == 0) continue;
+        // Eight pixels at a time to near each end of the span, then one at a time.
+        constexpr int STEP = 8;
         int x0 = area.x0, x1 = area.x1;
+        while (x1 - x0 >= STEP && std::memcmp(ra + x0, rb + x0, STEP * sizeof(uint32_t)) == 0) x0 += STEP;
         while (ra[x0] == rb[x0]) ++x0;
+        while (x1 - x0 >= STEP && std::memcmp(ra + x1 - STEP, rb + x1 - STEP, STEP * sizeof(uint32_t)) == 0)
+            x1 -= STEP;
         while (ra[x1 - 1] == rb[x1 - 1]) --x1;
         if (n > 0) {
             HostRect& r = out[n - 1];
