@@ -68,8 +68,17 @@ test-web: web
 	@$(COMPILE) --target zt30-headless
 	@ZT30_SITE=$(WEB_BUILD)/site ZT30_HEADLESS=$(BUILD)/zt30-headless node --test --test-reporter=spec tests/web/web.test.mjs
 
+# PREFIX reaches the shell through the environment, so blanks and quotes in it are safe; a relative one
+# is taken from here and ~ from the home folder (the desktop entry names the program by its full path).
+install: export ZT30_PREFIX = $(PREFIX)
 install: build
-	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@case "$$ZT30_PREFIX" in \
+	    "") echo "make install: PREFIX is empty" >&2; exit 2 ;; \
+	    /*) prefix=$$ZT30_PREFIX ;; \
+	    "~" | "~/"*) prefix=$$HOME$${ZT30_PREFIX#"~"} ;; \
+	    *) prefix=$$(pwd)/$$ZT30_PREFIX ;; \
+	esac; \
+	cmake --install $(BUILD) --prefix "$$prefix"
 
 # The Debian package $(BUILD)/zt30-sim_VERSION_ARCH.deb, then lintian's report on it: an error fails.
 package:

@@ -15,6 +15,7 @@ namespace {
 constexpr int W = BEZEL_WIDTH;
 constexpr int TEXT_FONT = 0, TITLE_FONT = 1;
 constexpr uint32_t PANEL_BORDER = 0xFF5A6470;
+constexpr uint32_t PANEL_FILL = 0xFF06070A;
 constexpr uint32_t KEY_COLOR = COLOR_WHITE;
 constexpr uint32_t NOTE_COLOR = 0xFFA8A8A8;
 constexpr uint32_t TAG_COLOR = 0xFFFFD040;
@@ -34,13 +35,12 @@ int draw_text(uint32_t* picture, int font, int x, int top, uint32_t color, const
     return x;
 }
 
-// Darkens a rectangle to an eighth of its brightness and rims it, so the text over it reads clearly.
+// A plain rimmed box: nothing of the bezel's lettering or grille shows through the text over it.
 void draw_box(uint32_t* picture, int x0, int y0, int x1, int y1) {
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x) {
-            uint32_t& p = picture[y * W + x];
             bool rim = y == y0 || y == y1 - 1 || x == x0 || x == x1 - 1;
-            p = rim ? PANEL_BORDER : 0xFF000000u | (p >> 3 & 0x001F1F1F);
+            picture[y * W + x] = rim ? PANEL_BORDER : PANEL_FILL;
         }
 }
 

@@ -1,8 +1,13 @@
 // Records a window session as a zt30-headless script that replays it: the local time the instrument
 // read, every press and release that reached the instrument and every change of the flight values given
-// to it, each at the tick at which it did, and at the end the last frame, sampled as expect lines. Every
-// line goes to the file as it is written.
+// to it, each at the tick at which it did, and at the end the last frame, sampled as expect lines, and the
+// line that marks the recording complete.
+// Every line goes out whole as it is written; after a failed write the output ends at the last whole line
+// and the recording stops, while the session goes on.
 #pragma once
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -13,11 +18,20 @@
 // further on each sampled row so that thin vertical strokes are met too.
 constexpr int RECORDER_SAMPLE_STEP = 4;
 
+// The first words of a recording's first line, and its last line. zt30-headless refuses a script that
+// starts like a recording but lacks the last line: the window never completed it.
+constexpr char RECORDER_HEADER_START[] = "# zt30-sim ";
+constexpr char RECORDER_END_LINE[] = "# end of the recorded session";
+
 struct HostRecorder {
-    FILE* file;                 // nullptr while not recording
-    const char* name;           // the file as named in messages
+    int fd;                     // -1 while not recording (never opened, stopped, or finished)
+    const char* name;           // the output as named in messages
     FILE* err;                  // where a failure to write is reported
     const HostScheduler* sched; // the window's ticks: the time of each line
+    off_t start_offset;         // where the output started in a seekable file, else -1
+    uint64_t kept;              // bytes of whole lines written
+    int error;                  // errno of the write that stopped the recording, 0 while none did
+    bool finished;              // the end line is out: the recording is complete
     uint64_t replay_ms;         // the replay's simulated clock after the lines written so far
     uint64_t read_ms;           // the tick of the last local-time read written ...
     bool read_pending;          // ... while the replay has not run that tick yet
@@ -27,10 +41,12 @@ struct HostRecorder {
     FlightState flight;         // the flight values as the lines written so far leave them
 };
 
-// Starts recording into file (already open for writing; the recorder closes it) with a header of
-// comments. Returns false, reporting why on err, when the header cannot be written.
-bool host_recorder_start(HostRecorder* rec, FILE* file, const char* name, const HostScheduler* sched,
-                         FILE* err);
+// Writes the header into fd (open for writing; the recorder never closes it). False, with errno's reason
+// in rec->error and nothing reported, when even the header cannot be written.
+bool host_recorder_open(HostRecorder* rec, int fd, const char* name, FILE* err);
+
+// Starts following the session's ticks; call after host_session_begin.
+void host_recorder_start(HostRecorder* rec, const HostScheduler* sched);
 
 // After each tick: notes a read of the local time (and the tick it happened in) and dropped ticks.
 void host_recorder_tick(HostRecorder* rec);
@@ -42,6 +58,12 @@ void host_recorder_pointer(HostRecorder* rec, bool press, int x, int y);
 // did (KEY=VALUE, KEY=- for one no longer given, "flight clear" when none is left).
 void host_recorder_flight(HostRecorder* rec);
 
-// The session ended: a wait to the last rendered frame, expect lines sampled from it; closes the file.
-// False when the file could not be completed (reported on err).
+// The session ended: a wait to the last rendered frame, expect lines sampled from it and the end line.
+// True when the recording is complete; the caller closes the output. Writes nothing but to fd and
+// nothing on err, so it may run where the process is about to end abruptly.
 bool host_recorder_finish(HostRecorder* rec);
+
+// Every write(2) of the recorder goes through this; tests swap it to play a full disk or a closed pipe.
+// nullptr restores the real one.
+using HostRecorderWriteFn = ssize_t (*)(int fd, const void* data, size_t size);
+void host_recorder_set_write_hook(HostRecorderWriteFn fn);

@@ -13,7 +13,7 @@ struct HostSession {
     HostScheduler sched;
     HostPointerQueue pointer;
     HostKeyboard keys;
-    HostRecorder recorder; // start it after host_session_begin to record
+    HostRecorder recorder; // records once opened and started (after host_session_begin)
 };
 
 // The instrument back to its start values and started as at window creation: time zero of the ticks.

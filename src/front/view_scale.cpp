@@ -156,3 +156,35 @@ HostRect host_rect_diff(const uint32_t* a, const uint32_t* b, int stride, const 
     }
     return out;
 }
+
+int host_rect_diff_bands(const uint32_t* a, const uint32_t* b, ptrdiff_t stride, const HostRect& area,
+                         int slack, HostRect* out, int max) {
+    int n = 0;
+    if (host_rect_empty(area)) return 0;
+    const size_t bytes = static_cast<size_t>(area.x1 - area.x0) * sizeof(uint32_t);
+    for (int y = area.y0; y < area.y1; ++y) {
+        const uint32_t* ra = a + y * stride;
+        const uint32_t* rb = b + y * stride;
+        if (std::memcmp(ra + area.x0, rb + area.x0, bytes) == 0) continue;
+        // Eight pixels at a time to near each end of the span, then one at a time.
+        constexpr int STEP = 8;
+        int x0 = area.x0, x1 = area.x1;
+        while (x1 - x0 >= STEP && std::memcmp(ra + x0, rb + x0, STEP * sizeof(uint32_t)) == 0) x0 += STEP;
+        while (ra[x0] == rb[x0]) ++x0;
+        while (x1 - x0 >= STEP && std::memcmp(ra + x1 - STEP, rb + x1 - STEP, STEP * sizeof(uint32_t)) == 0)
+            x1 -= STEP;
+        while (ra[x1 - 1] == rb[x1 - 1]) --x1;
+        if (n > 0) {
+            HostRect& r = out[n - 1];
+            HostRect joined = host_rect_union(r, HostRect{x0, y, x1, y + 1});
+            long unchanged = static_cast<long>(joined.x1 - joined.x0) * (joined.y1 - joined.y0) -
+                             static_cast<long>(r.x1 - r.x0) * (r.y1 - r.y0) - (x1 - x0);
+            if ((r.y1 == y && unchanged <= slack) || n == max) {
+                r = joined;
+                continue;
+            }
+        }
+        out[n++] = HostRect{x0, y, x1, y + 1};
+    }
+    return n;
+}

@@ -1,6 +1,7 @@
 // How the 450 x 550 window picture sits in a window of any size: enlarged by a whole factor, or shrunk
 // by one when even 1:1 does not fit, and centred on a plain background; never stretched, never blurred.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 constexpr int HOST_SCALE_MAX = 4;  // largest enlargement: --scale and the zoom keys go 1..4
@@ -47,3 +48,15 @@ void host_view_fill_margins(const HostViewFit& f, uint32_t color, uint32_t* win,
 // The smallest rectangle within area holding every pixel in which a and b differ (rows stride words
 // apart in both); empty when they agree.
 HostRect host_rect_diff(const uint32_t* a, const uint32_t* b, int stride, const HostRect& area);
+
+// The pixels within area in which a and b differ, as at most max rectangles (max >= 1): each changed row's
+// span from its first to its last changed pixel, neighbouring rows joined while that takes in no more
+// than `slack` unchanged pixels, and everything after the last rectangle allowed joined into it. A moving
+// line that crosses the display touches few pixels of each row but spans the whole of it, so sending
+// these rather than one bounding rectangle saves most of the pixels; each rectangle costs a request of
+// its own, which the slack weighs against the pixels. Rows lie stride words apart (negative for a
+// bottom-up picture, with a and b at its top row). Returns how many; 0 when they agree.
+constexpr int HOST_BAND_SLACK = 128; // for pixels drawn 1:1; an N x N square counts N * N
+constexpr int HOST_BANDS_MAX = 64;
+int host_rect_diff_bands(const uint32_t* a, const uint32_t* b, ptrdiff_t stride, const HostRect& area,
+                         int slack, HostRect* out, int max);

@@ -48,9 +48,11 @@ const char* const USAGE =
     "left, right or both. For probe and expect X is 0-127 and Y 0-159; mouse coordinates may be anything.\n"
     "A FILE with blanks or # goes in double quotes, with \\\" and \\\\ inside: shot \"my shot.png\" 2.\n"
     "Files appear whole or not at all. A script is at most 16 MiB; Ctrl-C stops it (exit status 130).\n"
+    "A recording of zt30-sim without its last line '# end of the recorded session' is refused.\n"
     "\n"
     "Exit status: 0 every command ran, 1 a file could not be written, 2 bad option or script\n"
-    "(nothing runs), 3 an expect line saw another colour, 130 interrupted (Ctrl-C).\n";
+    "(nothing runs), 3 an expect line saw another colour, 128 + N stopped by signal N (130 Ctrl-C,\n"
+    "129 SIGHUP, 131 SIGQUIT, 143 SIGTERM).\n";
 
 enum ReadResult { READ_OK, READ_FAILED, READ_TOO_BIG };
 
@@ -78,6 +80,11 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
     bool options_done = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
+        if (!options_done && (arg == "--help" || arg == "--version") && i + 1 < argc) {
+            std::fprintf(err, "zt30-headless: unexpected argument %s after %s\n",
+                         headless_quoted(argv[i + 1]).c_str(), argv[i]);
+            return HEADLESS_EXIT_USAGE;
+        }
         if (!options_done && arg == "--help") {
             std::fputs(USAGE, out);
             return HEADLESS_EXIT_OK;
@@ -147,7 +154,9 @@ int headless_main(int argc, const char* const* argv, FILE* in, FILE* out, FILE* 
         if (f) std::fclose(f);
     }
     if (headless_stop_signal != 0) return headless_stopped(out, err, "zt30-headless");
-    std::string shown = from_in ? "standard input" : headless_quoted(name);
+    // The name starts every error line of the script: a long one is cut.
+    name = headless_shown_name(name);
+    std::string shown = from_in ? "standard input" : headless_quoted(path);
     if (got == READ_TOO_BIG) {
         std::fprintf(err, "zt30-headless: %s is over the %zu MiB limit of a script\n", shown.c_str(),
                      HEADLESS_MAX_SCRIPT_BYTES >> 20);

@@ -14,11 +14,11 @@ void on_stop(int signal) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // No SA_RESTART: a read of the script from a terminal must end at Ctrl-C too.
+    // Each stops the run between two ticks or two files, so nothing is left half written. No SA_RESTART:
+    // a read of the script from a terminal, or the open of a pipe nobody reads, must end at Ctrl-C too.
     struct sigaction action {};
     action.sa_handler = on_stop;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM}) sigaction(sig, &action, nullptr);
     return headless_main(argc, argv, stdin, stdout, stderr);
 }

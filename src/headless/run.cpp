@@ -13,8 +13,8 @@
 namespace {
 
 void write_failed(const HeadlessScript& script, const HeadlessCommand& cmd, const char* reason, FILE* err) {
-    std::fprintf(err, "%s:%d: cannot write '%s': %s\n", script.name.c_str(), cmd.line, cmd.file.c_str(),
-                 reason);
+    std::fprintf(err, "%s:%d: cannot write '%s': %s\n", script.name.c_str(), cmd.line,
+                 headless_shown_name(cmd.file).c_str(), reason);
 }
 
 struct Runner {
@@ -167,6 +167,8 @@ int headless_run(const HeadlessScript& script, const HeadlessOptions& options, F
             }
             break;
         }
+        // A file that could not be opened because a signal came (a pipe nobody reads) was interrupted.
+        if (failure && headless_stop_signal != 0) failure = nullptr;
         if (failure) {
             progress_clear(&r.progress);
             std::fflush(out);

@@ -1,5 +1,8 @@
 #include "headless/script.h"
 
+#include <algorithm>
+
+#include "front/recorder.h"
 #include "live/text.h"
 
 namespace {
@@ -283,6 +286,23 @@ std::string parse_command(const Words& words, HeadlessCommand* cmd) {
     return "unknown command " + headless_quoted(words.w[0]);
 }
 
+// A recording of the window starts with its header line and is complete only with its end line; one
+// without would replay to exit 0 though it never reached the frame the window showed last.
+bool unfinished_recording(std::string_view text) {
+    std::string_view first = text.substr(0, text.find('\n'));
+    if (!first.starts_with(RECORDER_HEADER_START) ||
+        first.find(" session recorded ") == std::string_view::npos)
+        return false;
+    for (size_t pos = 0; pos < text.size();) {
+        size_t end = std::min(text.find('\n', pos), text.size());
+        std::string_view line = text.substr(pos, end - pos);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (line == RECORDER_END_LINE) return false;
+        pos = end + 1;
+    }
+    return true;
+}
+
 } // namespace
 
 // A word as it may appear inside a one-line message: quoted, control bytes escaped, long words cut.
@@ -301,6 +321,17 @@ std::string headless_quoted(std::string_view word) {
     }
     if (word.size() > MAX_SHOWN) s += "...";
     return s + "'";
+}
+
+std::string headless_shown_name(std::string_view name) {
+    constexpr size_t MAX_SHOWN = 60, HEAD = 28;
+    if (name.size() <= MAX_SHOWN) return std::string(name);
+    // Cut between characters, never inside one of UTF-8's several bytes.
+    auto starts_char = [&](size_t i) { return (static_cast<unsigned char>(name[i]) & 0xC0) != 0x80; };
+    size_t head = HEAD, tail = name.size() - (MAX_SHOWN - HEAD - 3);
+    while (head > 0 && !starts_char(head)) --head;
+    while (tail < name.size() && !starts_char(tail)) ++tail;
+    return std::string(name.substr(0, head)) + "..." + std::string(name.substr(tail));
 }
 
 bool headless_parse_time(std::string_view text, ClockTime* out) {
@@ -340,6 +371,11 @@ bool headless_parse(std::string_view name, std::string_view text, HeadlessScript
             return false;
         }
         out->commands.push_back(std::move(cmd));
+    }
+    if (unfinished_recording(text)) {
+        *error = out->name + ": an unfinished recording (no '" + RECORDER_END_LINE +
+                 "' line): the window never completed it; delete its first line to replay what it holds";
+        return false;
     }
     return true;
 }

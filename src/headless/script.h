@@ -66,3 +66,6 @@ bool headless_parse_time(std::string_view text, ClockTime* out);
 
 // A word as messages show it.
 std::string headless_quoted(std::string_view word);
+
+// A file name as messages show it: as it is, or, past 60 bytes, cut in the middle to its start and end.
+std::string headless_shown_name(std::string_view name);

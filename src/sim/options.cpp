@@ -37,8 +37,13 @@ const char* const EXIT_STATUS =
     "\n"
     "Screenshots are named zt30-YYYYMMDD-HHMMSS.png; the path is printed on standard error.\n"
     "\n"
-    "Exit status: 0 the window was closed, 1 no window could be opened, the --record file could\n"
-    "not be created or the --live socket could not be set up, 2 bad command line.\n";
+    "The recording takes FILE's name only when the window ends with it complete; an incomplete one is\n"
+    "kept as FILE.partial. Every ending completes it: closing, a signal, a lost X connection.\n"
+    "\n"
+    "Exit status: 0 the window was closed (or destroyed by another program), 1 no window could be\n"
+    "opened, the --record file could not be created or completed, the --live socket could not be set\n"
+    "up, or the X connection was lost, 2 bad command line, 128 + N ended by signal N (130 Ctrl-C,\n"
+    "129 SIGHUP, 143 SIGTERM).\n";
 
 // An option's value, given as "--name VALUE" or "--name=VALUE"; nullptr (after an error) when missing.
 const char* value_of(const char* name, int argc, const char* const* argv, int* i, FILE* err) {
@@ -52,20 +57,9 @@ const char* value_of(const char* name, int argc, const char* const* argv, int* i
     return argv[++*i];
 }
 
-// A word as it may appear inside a one-line message: control bytes escaped, long words cut.
 const char* shown(std::string_view word) {
-    static char buf[4 * 60 + 8];
-    constexpr size_t MAX_SHOWN = 60;
-    size_t n = 0;
-    for (size_t i = 0; i < word.size() && i < MAX_SHOWN; ++i) {
-        auto c = static_cast<unsigned char>(word[i]);
-        if (c >= 0x20 && c != 0x7F)
-            buf[n++] = static_cast<char>(c);
-        else
-            n += static_cast<size_t>(std::snprintf(buf + n, sizeof buf - n, "\\x%02X", c));
-    }
-    buf[n] = 0;
-    if (word.size() > MAX_SHOWN) std::strcat(buf, "...");
+    static char buf[SIM_SHOWN_SIZE];
+    host_sim_shown(word, buf, sizeof buf);
     return buf;
 }
 
@@ -75,11 +69,32 @@ bool is_option(std::string_view arg, std::string_view name) {
 
 } // namespace
 
+void host_sim_shown(std::string_view word, char* out, size_t size) {
+    constexpr size_t MAX_SHOWN = 60;
+    size_t n = 0;
+    out[0] = 0;
+    for (size_t i = 0; i < word.size() && i < MAX_SHOWN; ++i) {
+        auto c = static_cast<unsigned char>(word[i]);
+        char piece[8] = {static_cast<char>(c), 0};
+        if (c < 0x20 || c == 0x7F) std::snprintf(piece, sizeof piece, "\\x%02X", c);
+        size_t len = std::strlen(piece);
+        if (n + len + 4 > size) break;
+        std::memcpy(out + n, piece, len + 1);
+        n += len;
+    }
+    if (word.size() > MAX_SHOWN && n + 4 <= size) std::memcpy(out + n, "...", 4);
+}
+
 int host_sim_options(int argc, const char* const* argv, SimOptions* options, FILE* out, FILE* err) {
     *options = SimOptions{1, nullptr, false, {}};
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
+        const bool help = arg == "--help" || arg == "-h";
+        if ((help || arg == "--version") && i + 1 < argc) {
+            std::fprintf(err, "zt30-sim: unexpected argument '%s' after %s\n", shown(argv[i + 1]), argv[i]);
+            return EXIT_USAGE;
+        }
+        if (help) {
             std::fputs(USAGE, out);
             std::fputs(HOST_HELP_TEXT, out);
             std::fputs(EXIT_STATUS, out);

@@ -322,6 +322,20 @@ bool soak_check(SoakChecker* c, const HostScheduler* sched, char* why, size_t n)
         std::snprintf(why, n, "%" PRIu64 " button events in %" PRIu64 " 10 ms tick(s)", d_events, d_ticks);
         return false;
     }
+    // The host does not clear the frame before a render: every screen must paint all of it. Now and
+    // then the frame is filled with a colour no screen draws, and the next render must leave none of it.
+    c->unpainted_test = before.unpainted_test && d_frames == 0;
+    if (before.unpainted_test && d_frames > 0)
+        for (int i = 0; i < FRAME_PIXELS; ++i)
+            if (host_frame.pixels[i] == SOAK_UNPAINTED) {
+                std::snprintf(why, n, "pixel (%d, %d) of the frame was left unpainted on page %d",
+                              i % FRAME_WIDTH, FRAME_HEIGHT - 1 - i / FRAME_WIDTH, current_page);
+                return false;
+            }
+    if (d_frames > 0 && host_frames_rendered % SOAK_UNPAINTED_EVERY == 0) {
+        for (uint32_t& p : host_frame.pixels) p = SOAK_UNPAINTED;
+        c->unpainted_test = true;
+    }
 
     for (const Range& r : RANGES) {
         int64_t v = r.get();

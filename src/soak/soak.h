@@ -78,7 +78,13 @@ struct SoakChecker {
     int64_t timer_value[2], timer_preset[2];
     int32_t timer_running[2];
     uint64_t allocations;
+    bool unpainted_test; // the frame holds SOAK_UNPAINTED everywhere until the next render
 };
+
+// A colour no screen draws (every drawn colour is opaque, or 0 for black), and how many frames apart the
+// frame is filled with it to see that the next render paints every pixel.
+constexpr uint32_t SOAK_UNPAINTED = 0x7E5A5A5A;
+constexpr uint64_t SOAK_UNPAINTED_EVERY = 16;
 
 // Takes the state as it stands as the reference for the next check; sched counts the ticks run so far.
 void soak_checker_start(SoakChecker* c, const HostScheduler* sched);

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "capture.h"
@@ -21,16 +29,17 @@
 
 namespace {
 
-// A recorded session as text, header left out.
+// A recorded session: its output, and its text with the header and the sampled frame left out.
 struct Recording {
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* file = nullptr;
-
-    Recording() { file = open_memstream(&text, &size); }
-    ~Recording() { std::free(text); }
-    std::string body() {
-        std::istringstream lines(std::string(text, size));
+    int fd = memfd_create("recording", 0);
+    ~Recording() { close(fd); }
+    std::string text() const {
+        std::string out(static_cast<size_t>(lseek(fd, 0, SEEK_END)), '\0');
+        EXPECT_EQ(pread(fd, out.data(), out.size(), 0), static_cast<ssize_t>(out.size()));
+        return out;
+    }
+    std::string body() const {
+        std::istringstream lines(text());
         std::string out;
         for (std::string l; std::getline(lines, l);)
             if (l.rfind("# zt30-sim ", 0) && l.rfind("# Replay: ", 0) && l.rfind("expect ", 0))
@@ -66,6 +75,8 @@ const KeyChange SESSION[] = {
     {6400, HOST_KEY_B, true},                                    // held to the end: the decoder counts
 };
 
+const ClockTime SESSION_TIME{2000, 1, 6, 1, 14, 30, 5, 0};
+
 // Runs the session on a clock that wakes at each input and otherwise every `step` ms (the window wakes
 // every tick while shown, once a second while hidden), or, given `random`, 1 to `step` ms apart.
 void drive(HostSession* s, uint64_t step, uint64_t end_ms, std::mt19937* random = nullptr, int backlog = -1) {
@@ -82,7 +93,8 @@ void drive(HostSession* s, uint64_t step, uint64_t end_ms, std::mt19937* random 
 // A session from its start, recorded into rec, with the local time fixed at t.
 void begin_recorded(HostSession* s, Recording* rec, const ClockTime& t) {
     host_session_begin(s);
-    EXPECT_TRUE(host_recorder_start(&s->recorder, rec->file, "t.zts", &s->sched, stderr));
+    EXPECT_TRUE(host_recorder_open(&s->recorder, rec->fd, "t.zts", stderr));
+    host_recorder_start(&s->recorder, &s->sched);
     host_set_local_time(&t);
 }
 
@@ -126,9 +138,10 @@ TEST(Recorder, WritesWaitsToTheTickEachEventWasAppliedAt) {
                           "here on the replay is inexact\n"
                           "wait 4900ms\n"
                           "mouse up 0 0\n"
-                          "# the last frame the window showed, sampled\n");
+                          "# the last frame the window showed, sampled\n"
+                          "# end of the recorded session\n");
     // The frame sampled on a grid of 4 x 4 pixels, one column further on each sampled row.
-    std::istringstream lines(std::string(rec.text, rec.size));
+    std::istringstream lines(rec.text());
     int expects = 0, x = 0, y = 0;
     unsigned color = 0;
     for (std::string l; std::getline(lines, l);)
@@ -170,7 +183,7 @@ TEST(Session, RecordedSessionReplaysToTheSameFrame) {
         EXPECT_EQ(s.sched.ticks_skipped, 0u);
         ASSERT_TRUE(host_recorder_finish(&s.recorder));
         const std::string shown = state();
-        std::string script(rec.text, rec.size);
+        std::string script = rec.text();
         EXPECT_NE(script.find("\nlocal-time 14:30:05\n"), std::string::npos);
         HeadlessScript parsed;
         std::string error;
@@ -217,14 +230,120 @@ TEST(Recorder, FlightLinesWhereTheValuesChanged) {
                           "local-time 08:00:00\n" // CLOCK, after the splash, reads the time
                           "wait 100ms\n"
                           "flight pitch=1\n"
-                          "# the last frame the window showed, sampled\n");
+                          "# the last frame the window showed, sampled\n"
+                          "# end of the recorded session\n");
     const FrameBuffer shown = host_frame;
     HeadlessScript parsed;
     std::string error;
-    ASSERT_TRUE(headless_parse("t.zts", std::string(rec.text, rec.size), &parsed, &error)) << error;
+    ASSERT_TRUE(headless_parse("t.zts", rec.text(), &parsed, &error)) << error;
     FILE *out = std::tmpfile(), *err = std::tmpfile();
     EXPECT_EQ(headless_run(parsed, HeadlessOptions{}, out, err), 0) << slurp(err);
     std::fclose(out);
     EXPECT_EQ(std::memcmp(&flight_state, &last, sizeof last), 0);
     EXPECT_EQ(std::memcmp(&host_frame, &shown, sizeof shown), 0);
+}
+
+namespace {
+
+size_t disk_room; // bytes the disk still takes
+ssize_t filling_disk(int fd, const void* data, size_t size) {
+    if (disk_room == 0) return errno = ENOSPC, -1;
+    size = std::min(size, disk_room);
+    disk_room -= size;
+    return ::write(fd, data, size);
+}
+
+// The session of SESSION recorded into fd through to its end; returns whether it came out complete.
+bool record_session(int fd, FILE* err) {
+    HostSession s{};
+    host_session_begin(&s);
+    host_set_local_time(&SESSION_TIME);
+    bool opened = host_recorder_open(&s.recorder, fd, "t.zts", err);
+    host_recorder_start(&s.recorder, &s.sched);
+    drive(&s, 10, 7000);
+    host_set_local_time(nullptr);
+    return host_recorder_finish(&s.recorder) && opened;
+}
+
+} // namespace
+
+// The disk fills part way through a line: the output is cut back to the last whole line (after what the
+// file held before, when it is appended to), the failure is told once, the session goes on unrecorded,
+// and the replay refuses the unfinished recording instead of passing.
+TEST(Recorder, AWriteThatFailsLeavesWholeLinesAndAnUnfinishedRecording) {
+    Recording whole;
+    ASSERT_TRUE(record_session(whole.fd, stderr));
+    const std::string complete = whole.text();
+    host_recorder_set_write_hook(filling_disk);
+    const size_t header = complete.find('\n', complete.find('\n') + 1) + 1;
+    // What the window's last moments add: a wait to the last frame, the frame, the end line.
+    const size_t finish = complete.rfind('\n', complete.find("# the last frame") - 2) + 1;
+    for (size_t room : {header + 17, finish - 5, complete.size() - 40}) {
+        Recording cut;
+        ASSERT_EQ(write(cut.fd, "before\n", 7), 7);
+        ASSERT_EQ(fcntl(cut.fd, F_SETFL, O_APPEND), 0);
+        disk_room = room;
+        FILE* err = std::tmpfile();
+        EXPECT_FALSE(record_session(cut.fd, err));
+        const std::string text = cut.text(), said = slurp(err);
+        ASSERT_EQ(text.rfind("before\n", 0), 0u) << room;
+        const std::string recorded = text.substr(7);
+        EXPECT_LE(recorded.size(), room);
+        // Whole lines of the same recording; its first line holds a time that may have moved on.
+        const size_t dated = complete.find('\n');
+        ASSERT_GT(recorded.size(), dated);
+        EXPECT_EQ(complete.compare(dated, recorded.size() - dated, recorded, dated), 0) << room;
+        EXPECT_EQ(recorded.back(), '\n') << room;
+        EXPECT_EQ(recorded.find(RECORDER_END_LINE), std::string::npos);
+        // Failing mid-session it says so once; failing while finishing it leaves that to the window.
+        bool mid_session = room < finish;
+        EXPECT_EQ(said.find("zt30-sim: cannot write 't.zts': No space left on device; the recording stopped "
+                            "after "),
+                  mid_session ? 0u : std::string::npos)
+            << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), mid_session ? 1 : 0);
+        HeadlessScript parsed;
+        std::string error;
+        EXPECT_FALSE(headless_parse("t.zts", recorded, &parsed, &error));
+        EXPECT_EQ(error,
+                  "t.zts: an unfinished recording (no '# end of the recorded session' line): the window "
+                  "never completed it; delete its first line to replay what it holds");
+    }
+    host_recorder_set_write_hook(nullptr);
+    HeadlessScript parsed;
+    std::string error;
+    EXPECT_TRUE(headless_parse("t.zts", complete, &parsed, &error)) << error;
+}
+
+// Standard output into a pipe whose reader leaves: one line saying so, and the window runs on.
+TEST(Recorder, AReaderThatGoesAwayStopsTheRecording) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &before);
+    HostSession s{};
+    host_session_begin(&s);
+    FILE* err = std::tmpfile();
+    EXPECT_TRUE(host_recorder_open(&s.recorder, ends[1], "standard output", err));
+    host_recorder_start(&s.recorder, &s.sched);
+    close(ends[0]);
+    host_session_run(&s, 100, -1);
+    host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count);
+    host_pointer_push(&s.pointer, false, 340, 220, s.sched.tick_count);
+    host_session_run(&s, 200, -1);
+    EXPECT_FALSE(host_recorder_finish(&s.recorder));
+    EXPECT_EQ(s.recorder.error, EPIPE);
+    EXPECT_EQ(slurp(err),
+              "zt30-sim: the recording's reader went away; the window runs on without recording\n");
+    close(ends[1]);
+    sigaction(SIGPIPE, &before, nullptr);
+    // And a target that cannot take even the header says nothing itself: the window reports it.
+    int full = open("/dev/full", O_WRONLY);
+    HostRecorder rec{};
+    err = std::tmpfile();
+    EXPECT_FALSE(host_recorder_open(&rec, full, "f.zts", err));
+    EXPECT_EQ(std::tuple(rec.error, slurp(err)), std::tuple(ENOSPC, std::string()));
+    close(full);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -96,4 +98,64 @@ TEST(ViewScale, DiffFindsTheChangedRectangle) {
     EXPECT_EQ(std::tuple(d.x0, d.y0, d.x1, d.y1), std::tuple(170, 200, 291, 211));
     d = host_rect_diff(a.data(), b.data(), BEZEL_WIDTH, whole);
     EXPECT_EQ(std::tuple(d.y0, d.x1), std::tuple(5, 450));
+}
+
+// The changed rows as bands, against a brute-force count on a bottom-up frame: every changed pixel in
+// exactly one band, nothing outside the area, at most the bands allowed, and little unchanged taken in.
+TEST(ViewScale, DiffBandsCoverEveryChangeAndLittleElse) {
+    constexpr int W = 128, H = 160;
+    std::mt19937 rng(23);
+    // A tilted line across the display, moved by a few rows: the shape of a moving horizon.
+    auto line = [](std::vector<uint32_t>* f, float slope, float at) {
+        for (int x = 0; x < W; ++x)
+            for (int t = 0; t < 2; ++t) {
+                int y = static_cast<int>(at + slope * x) + t;
+                if (y >= 0 && y < H) (*f)[(H - 1 - y) * W + x] = 0xFFFFFFFF;
+            }
+    };
+    for (int round = 0; round < 40; ++round) {
+        std::vector<uint32_t> a(W * H, 0xFF0000C0), b = a;
+        float slope = (static_cast<int>(rng() % 200) - 100) / 100.0f;
+        line(&a, slope, 40.0f + rng() % 60);
+        line(&b, slope, 40.0f + rng() % 60);
+        for (int k = round % 4; k > 0; --k) b[rng() % b.size()] ^= 0x10;
+        const HostRect area{0, 3, W, H - 2};
+        const int max = round % 5 == 0 ? 3 : HOST_BANDS_MAX, slack = round % 3 * HOST_BAND_SLACK / 2;
+        HostRect bands[HOST_BANDS_MAX];
+        // Top rows first: the frame is stored bottom row first.
+        int n = host_rect_diff_bands(&a[(H - 1) * W], &b[(H - 1) * W], -W, area, slack, bands, max);
+        ASSERT_LE(n, max);
+        long changed_rows = 0, spans = 0, covered = 0;
+        for (int y = 0; y < H; ++y) {
+            int x0 = W, x1 = 0;
+            for (int x = 0; x < W; ++x) {
+                bool differs = a[(H - 1 - y) * W + x] != b[(H - 1 - y) * W + x];
+                bool inside = y >= area.y0 && y < area.y1;
+                int in = 0;
+                for (int i = 0; i < n; ++i)
+                    in += x >= bands[i].x0 && x < bands[i].x1 && y >= bands[i].y0 && y < bands[i].y1;
+                if (differs && inside) {
+                    ASSERT_EQ(in, 1) << x << "," << y;
+                }
+                ASSERT_LE(in, inside ? 1 : 0) << x << "," << y; // no overlap, nothing outside
+                covered += in;
+                if (differs && inside) x0 = std::min(x0, x), x1 = std::max(x1, x + 1);
+            }
+            if (x0 < x1) ++changed_rows, spans += x1 - x0;
+        }
+        EXPECT_EQ(n == 0, changed_rows == 0);
+        if (max == HOST_BANDS_MAX && n < max) {
+            EXPECT_LE(covered, spans + slack * changed_rows);
+        }
+    }
+    // A moved line: well under half the pixels of the rectangle around both positions.
+    std::vector<uint32_t> a(W * H, 0xFF0000C0), b = a;
+    line(&a, 0.6f, 20), line(&b, 0.6f, 26);
+    HostRect bands[HOST_BANDS_MAX];
+    int n = host_rect_diff_bands(&a[(H - 1) * W], &b[(H - 1) * W], -W, HostRect{0, 0, W, H}, HOST_BAND_SLACK,
+                                 bands, HOST_BANDS_MAX);
+    long area = 0;
+    for (int i = 0; i < n; ++i) area += (bands[i].x1 - bands[i].x0) * (bands[i].y1 - bands[i].y0);
+    HostRect box = host_rect_diff(&a[0], &b[0], W, HostRect{0, 0, W, H});
+    EXPECT_LT(area * 2, (box.x1 - box.x0) * (box.y1 - box.y0));
 }

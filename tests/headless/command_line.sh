@@ -30,6 +30,8 @@ check help 0 "" "" --help
 out_is help 'Usage: zt30-headless \[--local-time HH:MM:SS\] \[--quiet\] \[SCRIPT\]'
 check version 0 "" "" --version
 out_is version 'zt30-headless [0-9].*'
+check version-extra 2 "zt30-headless: unexpected argument 'extra' after --version" "" --version extra
+check help-extra 2 "zt30-headless: unexpected argument '--foo' after --help" "" --help --foo
 check script-file 0 "" "" good.zts
 out_is script-file '0 0 0x[0-9A-F]\{8\}'
 check dash-dash 0 "" 'probe 5 6\n' -- -
@@ -90,6 +92,44 @@ wait "$pid"
 code=$?
 [ "$code" = 130 ] && [[ $(cat int.err) =~ ^"long.zts:1: interrupted at "[0-9]+:[0-5][0-9]:[0-5][0-9]" of 1000:00:00 simulated"$ ]] ||
     fail "Ctrl-C: exit $code, $(cat int.err)"
+
+# A closed terminal (SIGHUP) or SIGQUIT in the middle of writing pictures: the file being written is
+# finished or never appears, nothing is left beside it, exit status 128 + the signal.
+for sig in HUP QUIT; do
+    for _ in $(seq 400); do echo 'shot big.png 8'; done >shots.zts
+    "$bin" shots.zts 2>sig.err &
+    pid=$!
+    sleep 0.3
+    kill -"$sig" "$pid"
+    wait "$pid"
+    code=$?
+    want=$((128 + $(kill -l "$sig")))
+    [ "$code" = "$want" ] && grep -q '^shots.zts:[0-9]*: interrupted at [0-9:]* of [0-9:]* simulated$' sig.err ||
+        fail "SIG$sig during shots: exit $code (want $want), $(cat sig.err)"
+    [ -z "$(ls -A | grep '^\.')" ] || fail "SIG$sig left temporary files: $(ls -A)"
+    rm -f big.png
+done
+
+# Ctrl-C while waiting for a pipe's reader to appear is the interrupt it is: exit status 130.
+mkfifo lonely
+printf 'dump lonely\n' >lonely.zts
+"$bin" lonely.zts 2>lonely.err &
+pid=$!
+sleep 0.3
+kill -INT "$pid"
+wait "$pid"
+code=$?
+[ "$code" = 130 ] && [ "$(cat lonely.err)" = "lonely.zts:1: interrupted at 0:00:00 of 0:00:00 simulated" ] ||
+    fail "Ctrl-C on a pipe without a reader: exit $code, $(cat lonely.err)"
+
+# A long file name is cut in the middle of its error line; so is the script's own name.
+long=$(printf 'a%.0s' $(seq 5000))
+check long-name 1 "-:1: cannot write '${long:0:28}...${long:0:25}.png': File name too long" \
+    "shot $long.png\n"
+long_dir=$(printf 'd%.0s' $(seq 200))
+mkdir "$long_dir" && printf 'click middle\n' >"$long_dir/bad.zts"
+check long-script 2 "${long_dir:0:28}...${long_dir:0:21}/bad.zts:1: unknown button 'middle' (view, left, right or both)" \
+    "" "$long_dir/bad.zts"
 
 [ "$failures" -eq 0 ] && echo "all headless command-line checks passed"
 exit $((failures != 0))

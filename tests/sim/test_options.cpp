@@ -44,6 +44,8 @@ TEST(SimOptions, CommandLines) {
         {{"--scales=2"}, 2, 1, nullptr, "zt30-sim: unknown option '--scales=2' (see --help)\n"},
         {{"file.zts"}, 2, 1, nullptr, "zt30-sim: unexpected argument 'file.zts' (see --help)\n"},
         {{"--bad\n\x1b[2J"}, 2, 1, nullptr, "zt30-sim: unknown option '--bad\\x0A\\x1B[2J' (see --help)\n"},
+        {{"--version", "extra"}, 2, 1, nullptr, "zt30-sim: unexpected argument 'extra' after --version\n"},
+        {{"--help", "--foo"}, 2, 1, nullptr, "zt30-sim: unexpected argument '--foo' after --help\n"},
     };
     for (const Case& c : cases) {
         Parsed p = parse(c.args);
@@ -61,7 +63,7 @@ TEST(SimOptions, CommandLines) {
 }
 
 // The display window with its border (columns 158-299, rows 100-272) stays clear; the panel and the tags
-// cover much of the rest.
+// cover much of the rest, and nothing of the bezel shows through them.
 TEST(Help, DrawnOverTheBezelNeverOverTheDisplay) {
     host_reset_all();
     host_start();
@@ -77,6 +79,18 @@ TEST(Help, DrawnOverTheBezelNeverOverTheDisplay) {
     }
     EXPECT_EQ(over_display, 0);
     EXPECT_GT(changed, 40000);
+    // Opaque: over a black and over a white picture the help looks the same wherever it draws.
+    std::vector<uint32_t> black(plain.size(), 0xFF000000), white(plain.size(), 0xFFFFFFFF);
+    host_help_draw(black.data());
+    host_help_draw(white.data());
+    int drawn = 0, see_through = 0;
+    for (size_t i = 0; i < plain.size(); ++i) {
+        bool over = black[i] != 0xFF000000 || white[i] != 0xFFFFFFFF;
+        drawn += over;
+        see_through += over && black[i] != white[i];
+    }
+    EXPECT_EQ(see_through, 0);
+    EXPECT_GT(drawn, 40000);
 }
 
 TEST(SimOptions, LiveSources) {
