@@ -145,7 +145,8 @@ void host_recorder_pointer(HostRecorder* rec, bool press, int x, int y) {
 }
 
 void host_recorder_flight(HostRecorder* rec) {
-    if (rec->fd < 0 || !rec->sched || std::memcmp(&rec->flight, &flight_state, sizeof flight_state) == 0) return;
+    if (rec->fd < 0 || !rec->sched || std::memcmp(&rec->flight, &flight_state, sizeof flight_state) == 0)
+        return;
     tick(rec, true);
     wait_until(rec, host_sched_ran_until(rec->sched), true);
     if (flight_state.given == 0) {

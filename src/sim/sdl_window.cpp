@@ -92,8 +92,8 @@ struct SimWindow {
     int64_t busy_until_ns, next_read_ns;
     int x11_fd; // the display connection to wait on, -1 when not on X11
     SimWake wake;
-    int x11_slot, signal_slot; // their slots in the wait
-    int live_slot;             // the --live socket's slot, -1 without --live
+    int x11_slot, signal_slot;            // their slots in the wait
+    int live_slot;                        // the --live socket's slot, -1 without --live
     char live_title[512], live_line[512]; // the title and the stderr line last shown for --live
     uint32_t live_demo_mode;              // ... and the demo mode they were made for
 };
