@@ -35,9 +35,8 @@
   // ---- The live instrument: in the worker, or in the page where there is none ----------------------
 
   // Runs the live instance mod, drawing on canvas (the picture) and small (the display over it, at
-  // 1:1 or larger), both HTML or offscreen canvases. onFirstPicture is called once, when the first
-  // picture is drawn.
-  function liveInstrument(mod, canvas, small, onFirstPicture) {
+  // 1:1 or larger), both HTML or offscreen canvases.
+  function liveInstrument(mod, canvas, small) {
     // Pixels are only ever put on them.
     const ctx = canvas.getContext('2d', { alpha: false });
     const smallCtx = small.getContext('2d', { alpha: false });
@@ -52,7 +51,6 @@
     let image = null;      // the canvas pixels in the instance's memory
     let dirty = null;      // the canvas pixels changed there since the last draw
     let view = null, viewPtr = 0;
-    let shownFirst = false;
 
     // ---- Time ----
 
@@ -170,10 +168,6 @@
       if (v.down > 1 || !inDisplay) ctx.putImageData(image, 0, 0, d.x, d.y, d.w, d.h);
       if (v.down === 1) smallCtx.putImageData(image, -FRAME_X, -FRAME_Y, FRAME_X, FRAME_Y, FRAME_W, FRAME_H);
       dirty = null;
-      if (!shownFirst) {
-        shownFirst = true;
-        onFirstPicture();
-      }
       return true;
     }
 
@@ -261,8 +255,8 @@
 
   // ---- The worker ----------------------------------------------------------------------------------
 
-  // Messages from the page: {start: module, picture, small, localTime}, then {call, args, reply}, where
-  // reply numbers a call whose result the page waits for.
+  // Messages from the page: {start: module, picture, small, localTime, layout}, then {call, args,
+  // reply}, where reply numbers a call whose result the page waits for.
   if (inWorker) {
     let live = null;
     self.onmessage = async (e) => {
@@ -270,11 +264,10 @@
       if (m.start) {
         try {
           const mod = await instantiate(m.start);
-          live = liveInstrument(mod, m.picture, m.small, () => {
-            self.postMessage({ firstPicture: performance.timeOrigin + performance.now() });
-          });
+          live = liveInstrument(mod, m.picture, m.small);
           live.begin(m.localTime);
-          self.postMessage({ started: { keys: live.keysHandled(), icon: live.icon() } });
+          const view = live.layout(...m.layout);
+          self.postMessage({ started: { keys: live.keysHandled(), icon: live.icon(), view } });
         } catch (err) {
           self.postMessage({ failed: String(err && err.message || err) });
         }
@@ -302,7 +295,7 @@
   const decoder = new TextDecoder();
 
   let runner = null;
-  let keysHandled = null;  // from the live instrument once it runs: which keys it takes
+  let keysTaken = null;    // from the live instrument once it runs: which keys it takes
   let onScreen = true, seen = null;
   let zoom = 0;            // the enlargement asked for with + and - (device pixels), 0: the largest that fits
   let view = null;
@@ -345,26 +338,33 @@
     });
   }
 
-  const running = () => keysHandled !== null;
-
-  function markFirstPicture(startTime) {
-    performance.mark('zt30-first-picture', startTime === undefined ? undefined : { startTime });
-  }
+  const running = () => keysTaken !== null;
 
   // ---- Picture ----
 
   // The largest whole enlargement that fits (or the one asked for), in device pixels, centred above
   // the line of controls.
-  function layout() {
+  function area() {
     const dpr = window.devicePixelRatio || 1;
     const lineH = line.getBoundingClientRect().height;
     const areaW = Math.floor(document.documentElement.clientWidth * dpr);
     const areaH = Math.max(1, Math.floor((window.innerHeight - lineH) * dpr));
     const maxUp = Math.max(1, Math.floor(SCALE_MAX * dpr + 1e-6));
-    return call('layout', areaW, areaH, zoom ? Math.min(zoom, maxUp) : maxUp).then((v) => place(v, areaW, areaH, dpr));
+    return { dpr, areaW, areaH, layout: [areaW, areaH, zoom ? Math.min(zoom, maxUp) : maxUp] };
   }
 
-  function place(v, areaW, areaH, dpr) {
+  function layout() {
+    const a = area();
+    return call('layout', ...a.layout).then((v) => place(v, a));
+  }
+
+  // Places the canvases as laid out; the first time, they show the first picture, drawn whole by the
+  // layout.
+  function place(v, { areaW, areaH, dpr }) {
+    if (!view) {
+      canvas.style.visibility = small.style.visibility = 'visible';
+      performance.mark('zt30-first-picture');
+    }
     view = v;
     // The canvas keeps its own size in CSS pixels and is scaled by a transform: a size such as 1100 / 3
     // CSS pixels cannot be laid out exactly, a scale can, so every picture pixel stays whole.
@@ -465,7 +465,7 @@
     const mods = modsOf(e);
     if (k) {
       send('key', k, mods, true, e.repeat);
-      if (keysHandled[k * MOD_COMBINATIONS + mods]) {
+      if (keysTaken[k * MOD_COMBINATIONS + mods]) {
         e.preventDefault();
         if (k !== KEYS.F1 && k !== KEYS['?'] && !heldKeys.has(e.code)) heldKeys.set(e.code, k);
       }
@@ -611,8 +611,9 @@
     return [+m[1], +m[2], +m[3]];
   }
 
-  // Starts the live instrument in the worker; resolves with which keys it takes and its icon.
-  function startWorker(module, localTime) {
+  // Starts the live instrument in the worker, laid out; resolves with which keys it takes, its icon and
+  // its view.
+  function startWorker(module, localTime, layout) {
     return new Promise((resolve, reject) => {
       worker.onmessage = (e) => {
         const m = e.data;
@@ -620,8 +621,6 @@
           const done = replies.get(m.reply);
           replies.delete(m.reply);
           done(m.result);
-        } else if (m.firstPicture !== undefined) {
-          markFirstPicture(Math.max(0, m.firstPicture - performance.timeOrigin));
         } else if (m.started) {
           resolve(m.started);
         } else if (m.failed) {
@@ -633,7 +632,7 @@
         reject(new Error(e.message || 'the worker stopped'));
       };
       const picture = canvas.transferControlToOffscreen(), display = small.transferControlToOffscreen();
-      worker.postMessage({ start: module, picture, small: display, localTime }, [picture, display]);
+      worker.postMessage({ start: module, picture, small: display, localTime, layout }, [picture, display]);
     });
   }
 
@@ -641,17 +640,17 @@
     const response = await fetch(wasmUrl);
     if (!response.ok) throw new Error(`${wasmUrl}: ${response.status} ${response.statusText}`);
     const module = await WebAssembly.compile(await response.arrayBuffer());
-    const localTime = fixedLocalTime();
+    const localTime = fixedLocalTime(), a = area();
     let started;
     if (worker) {
-      started = await startWorker(module, localTime);
+      started = await startWorker(module, localTime, a.layout);
     } else {
-      live = liveInstrument(await instantiate(module), canvas, small, () => markFirstPicture());
+      live = liveInstrument(await instantiate(module), canvas, small);
       live.begin(localTime);
-      started = { keys: live.keysHandled(), icon: live.icon() };
+      started = { keys: live.keysHandled(), icon: live.icon(), view: live.layout(...a.layout) };
     }
-    keysHandled = started.keys;
-    await layout();
+    keysTaken = started.keys;
+    place(started.view, a);
     window.addEventListener('resize', layout);
     watchResolution();
     document.addEventListener('visibilitychange', updateSeen);
