@@ -59,9 +59,11 @@ export async function open(env, options = {}, query = '') {
 
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
-// Waits until the live instrument's ticks have run to at least ms.
+// Waits until the live instrument's ticks (of a page or a frame) have run to at least ms. Polled here:
+// waitForFunction takes the promise that stats() returns for a true value.
 export async function untilTicks(page, ms) {
-  await page.waitForFunction(async (t) => (await window.zt30.stats()).ranUntilMs >= t, ms, { polling: 50 });
+  for (const end = Date.now() + 30000; (await page.evaluate(() => window.zt30.stats())).ranUntilMs < ms; await sleep(50))
+    if (Date.now() > end) throw new Error(`the ticks did not reach ${ms} ms within 30 s`);
 }
 
 // What the page shows of the picture, laid out 1:1, as 0xRRGGBB values top row first: a screenshot of

@@ -110,7 +110,7 @@ describe('the page', () => {
     const frame = host.frames()[1];
     await frame.waitForFunction(() => window.zt30 !== undefined);
     await frame.evaluate(() => window.zt30.ready);
-    await frame.waitForFunction(async () => (await window.zt30.stats()).ranUntilMs > 200);
+    await untilTicks(frame, 200);
     const embedded = await frame.evaluate(() => window.zt30.stats());
     assert.equal(embedded.scale, 1);
     await context.close();
