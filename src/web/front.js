@@ -74,9 +74,9 @@
 
     // The ticks run on a timer; when they changed the picture, the next animation frame draws it and
     // sets the timer again (the ticks due meanwhile were put off by us, not late). A moving picture is
-    // so drawn on every other display frame or so. A still one costs no frames, and
-    // once it has held still a while its timer runs just after each 100 ms tick, so that what those
-    // ticks and the 1 s ticks change shows at once, and anything else at most STILL_MS late.
+    // so drawn on every other display frame or so. A still one costs no frames, and once it has held
+    // still a while its timer runs just after each 100 ms tick, so that what those ticks and the 1 s
+    // ticks change shows at once, and anything else at most STILL_MS late.
     function onFrame() {
       frameRequest = 0;
       if (!seen) return;
