@@ -250,6 +250,14 @@ int web_key(int key, uint32_t mods, bool down, bool repeat) {
     return host_key_binding(static_cast<HostKey>(key), mods).action == HOST_ACTION_BUTTON ? 1 : 0;
 }
 
+// 1 when a key pressed with these modifiers holds a button or shows the help: the page keeps such keys
+// from the browser, and where the instrument runs in a worker it has to know that before asking it.
+int web_key_handled(int key, uint32_t mods) {
+    if (key <= HOST_KEY_NONE || key >= HOST_KEY_COUNT) return 0;
+    HostAction a = host_key_binding(static_cast<HostKey>(key), mods).action;
+    return a == HOST_ACTION_BUTTON || a == HOST_ACTION_HELP ? 1 : 0;
+}
+
 // Lets go of every held key, as when the page loses the keyboard.
 void web_keys_release() {
     for (int k = HOST_KEY_NONE + 1; k < HOST_KEY_COUNT; ++k)

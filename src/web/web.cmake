@@ -11,17 +11,19 @@ target_link_libraries(zt30-web PRIVATE zt30_front)
 set_target_properties(zt30-web PROPERTIES OUTPUT_NAME zt30 SUFFIX .js RUNTIME_OUTPUT_DIRECTORY ${ZT30_SITE})
 
 set(ZT30_WEB_EXPORTS
-    web_begin web_advance web_layout web_present web_canvas_pixels web_pointer web_key web_keys_release
+    web_begin web_advance web_layout web_present web_canvas_pixels web_pointer web_key web_key_handled
+    web_keys_release
     web_help_toggle web_save_png web_png web_stats web_icon web_set_local_time
     web_run_script web_run_output web_run_output_size web_run_message web_run_message_size web_run_frame
     web_run_file malloc free)
 list(TRANSFORM ZT30_WEB_EXPORTS PREPEND "'_")
 list(TRANSFORM ZT30_WEB_EXPORTS APPEND "'")
 list(JOIN ZT30_WEB_EXPORTS "," ZT30_WEB_EXPORT_LIST)
-# One module that the front end instantiates twice (the live instrument and the script runner); no file
-# system, no eval; memory grows only for a script run's files.
+# One module that the front end instantiates twice (the live instrument and the script runner), its
+# script loaded by the page and again as the live instrument's worker; no file system, no eval; memory
+# grows only for a script run's files.
 target_link_options(zt30-web PRIVATE
-    -sMODULARIZE=1 -sEXPORT_NAME=zt30Program -sENVIRONMENT=web -sFILESYSTEM=0 -sDYNAMIC_EXECUTION=0
+    -sMODULARIZE=1 -sEXPORT_NAME=zt30Program -sENVIRONMENT=web,worker -sFILESYSTEM=0 -sDYNAMIC_EXECUTION=0
     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=24MB -sTOTAL_STACK=1MB "-sEXPORTED_FUNCTIONS=[${ZT30_WEB_EXPORT_LIST}]"
     --extern-post-js ${ZT30_WEB}/front.js)
 set_property(TARGET zt30-web APPEND PROPERTY LINK_DEPENDS ${ZT30_WEB}/front.js)

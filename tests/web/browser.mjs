@@ -1,5 +1,6 @@
 // What the browser tests share: where things are, Debian's Chromium driven by playwright-core, the page
-// served from 127.0.0.1, a PNG reader, and the instrument's frames compared pixel for pixel.
+// served from 127.0.0.1, what it shows and what the browser spends, a PNG reader, and the instrument's
+// frames compared pixel for pixel.
 import { chromium } from 'playwright-core';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -58,27 +59,37 @@ export async function open(env, options = {}, query = '') {
 
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
-// Waits until the live instrument's ticks have run to at least ms.
+// Waits until the live instrument's ticks (of a page or a frame) have run to at least ms. Polled here:
+// waitForFunction takes the promise that stats() returns for a true value.
 export async function untilTicks(page, ms) {
-  await page.waitForFunction((t) => window.zt30.stats().ranUntilMs >= t, ms, { polling: 50 });
+  for (const end = Date.now() + 30000; (await page.evaluate(() => window.zt30.stats())).ranUntilMs < ms; await sleep(50))
+    if (Date.now() > end) throw new Error(`the ticks did not reach ${ms} ms within 30 s`);
 }
 
-// The picture's own pixels as 0xRRGGBB values, top row first: the canvas, with the display's canvas
-// over it where that is shown.
-export async function canvasPixels(page) {
-  const { w, h, data } = await page.evaluate(() => {
-    const c = document.getElementById('zt30-picture'), s = document.getElementById('zt30-display');
-    const all = document.createElement('canvas');
-    all.width = c.width;
-    all.height = c.height;
-    const a = all.getContext('2d', { willReadFrequently: true });
-    a.drawImage(c, 0, 0);
-    if (s.style.display !== 'none') a.drawImage(s, 165, 107);
-    return { w: c.width, h: c.height, data: Array.from(a.getImageData(0, 0, c.width, c.height).data) };
-  });
-  const px = new Uint32Array(w * h);
-  for (let i = 0; i < px.length; ++i) px[i] = (data[4 * i] << 16) | (data[4 * i + 1] << 8) | data[4 * i + 2];
-  return { width: w, height: h, pixels: px };
+// What the page shows of the picture, laid out 1:1, as 0xRRGGBB values top row first: a screenshot of
+// the picture's box, with the display composited over it as on the screen.
+export async function shownPixels(page) {
+  const box = await page.locator('#zt30-picture').boundingBox();
+  const shot = readPng(await page.screenshot({ clip: box }));
+  if (shot.width !== W || shot.height !== H) throw new Error(`the picture is shown ${shot.width} x ${shot.height}, not 1:1`);
+  return shot;
+}
+
+// The pids of the browser's renderer processes, and the CPU seconds that each of the browser's
+// processes (all of them, or of one type) has used.
+export async function processes(env) {
+  const cdp = await env.browser.newBrowserCDPSession();
+  const { processInfo } = await cdp.send('SystemInfo.getProcessInfo');
+  await cdp.detach();
+  return processInfo;
+}
+
+// CPU seconds that the processes of a type (all, without one) used from one list to a later one.
+export function cpuBetween(before, after, type) {
+  let n = 0;
+  for (const p of after.filter((q) => !type || q.type === type))
+    n += p.cpuTime - (before.find((q) => q.id === p.id)?.cpuTime ?? 0);
+  return n;
 }
 
 // The display's 128 x 160 pixels (0xRRGGBB) cut from a 450 x 550 picture.
