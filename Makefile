@@ -66,7 +66,7 @@ test-web: web
 	@$(DEPS) web-test
 	@$(CONFIGURE)
 	@$(COMPILE) --target zt30-headless
-	@ZT30_SITE=$(WEB_BUILD)/site ZT30_HEADLESS=$(BUILD)/zt30-headless node --test --test-reporter=spec tests/web/web.test.mjs
+	@ZT30_SITE=$(WEB_BUILD)/site ZT30_HEADLESS=$(BUILD)/zt30-headless node --test tests/web/web.test.mjs
 
 # PREFIX reaches the shell through the environment, so blanks and quotes in it are safe; a relative one
 # is taken from here and ~ from the home folder (the desktop entry names the program by its full path).
