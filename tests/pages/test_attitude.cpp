@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/buttons.h"
@@ -37,6 +38,54 @@ std::vector<uint32_t> horizon(float pitch, float roll) {
 
 void clear_picture() {
     std::fill(attitude_image, attitude_image + N * N, 0u);
+}
+
+// Which of the numbers 10 .. 90 stands beyond one end of a rung (side +1 right, -1 left) whose
+// midpoint is (mx, my) at roll r; 0 when none does. Each candidate is drawn on the background alone as a
+// ladder number is meant to be: its digits in font 1 from pen (0, 0) on a cleared 32 x 32 picture,
+// turned back by the roll and shrunk by 1.05 squared, the picture's corner 0.7 steps out along the rung
+// (on the left a text width further) and a quarter step towards higher pitch.
+int ladder_number(float mx, float my, float r, int side, uint32_t bg) {
+    static uint32_t drawn[9][N * N];
+    const float step = LADDER_PIXELS_PER_10_DEG, ex = std::cos(r), ey = std::sin(r);
+    const float dx = std::sin(r) * step, dy = -std::cos(r) * step;
+    const ImageTransform turn{ex, -ey, ey, ex, 1.05f};
+    Box area{N, N, -1, -1};
+    for (int i = 0; i < 9; ++i) {
+        const std::string text = std::to_string(10 * (i + 1));
+        uint32_t digits[SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE] = {};
+        int32_t width = 0;
+        for (char ch : text)
+            width += font_draw_glyph(digits, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE, 1, width, 0, COLOR_WHITE, ch);
+        const float reach = 0.7f * step + (side < 0 ? static_cast<float>(width) : 0.0f);
+        std::fill(drawn[i], drawn[i] + N * N, bg);
+        gfx_draw_image_transformed(drawn[i], N, N, digits, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE,
+                                   mx + side * reach * ex + 0.25f * dx, my + side * reach * ey + 0.25f * dy,
+                                   &turn);
+        for (int y = 0; y < N; ++y)
+            for (int x = 0; x < N; ++x)
+                if (drawn[i][gfx_index(x, y, N, N)] != bg)
+                    area = {std::max(0, std::min(area.x0, x - 1)), std::max(0, std::min(area.y0, y - 1)),
+                            std::min(N - 1, std::max(area.x1, x + 1)), std::min(N - 1, std::max(area.y1, y + 1))};
+    }
+    // The closest candidate, accepted when no channel of the area is more than a rounding step away.
+    int best = 0;
+    long best_sum = -1;
+    int best_worst = 0;
+    for (int i = 0; i < 9; ++i) {
+        long sum = 0;
+        int worst = 0;
+        for (int y = area.y0; y <= area.y1; ++y)
+            for (int x = area.x0; x <= area.x1; ++x)
+                for (int shift : {0, 8, 16, 24}) {
+                    int d = std::abs(static_cast<int>(pic(x, y) >> shift & 255) -
+                                     static_cast<int>(drawn[i][gfx_index(x, y, N, N)] >> shift & 255));
+                    sum += d;
+                    worst = std::max(worst, d);
+                }
+        if (best_sum < 0 || sum < best_sum) best = 10 * (i + 1), best_sum = sum, best_worst = worst;
+    }
+    return best_worst <= 2 ? best : 0;
 }
 
 // Columns the ladder and its numbers never reach while the horizon centre stays in the middle.
@@ -111,26 +160,43 @@ TEST_F(Attitude, PitchTrimMovesTheHorizonDown) {
     EXPECT_EQ(pic(139, 104), COLOR_WHITE);
 }
 
-TEST_F(Attitude, SteepPitchTrimShowsFourNumberedRungs) {
-    // +27 degrees puts the horizon centre near row 162: all sky, the 10..40 degree rungs in view, each
-    // with its numbers beyond both ends (light added to the sky left of x = 46 and right of x = 93).
-    draw_none(270, 0);
-    for (int row : {128, 94, 60, 25}) {
-        EXPECT_TRUE(pic(70, row - 1) == COLOR_WHITE || pic(70, row) == COLOR_WHITE ||
-                    pic(70, row + 1) == COLOR_WHITE)
-            << "rung near row " << row;
-        int lit_left = 0, lit_right = 0;
-        for (int y = row - 9; y <= row + 12 && y < N; ++y)
-            for (int x = 0; x < N; ++x) {
-                bool lit = pic(x, y) != SKY && pic(x, y) != COLOR_WHITE;
-                lit_left += lit && x <= 46;
-                lit_right += lit && x >= 93;
-            }
-        EXPECT_GT(lit_left, 20) << row;
-        EXPECT_GT(lit_right, 20) << row;
+// With demo mode NONE the trims alone set the attitude. The horizon centre lies 196 pixels a radian of
+// pitch from (70, 70) across the bank; rung k stands k ladder steps (34.2 pixels) from it towards higher
+// pitch and carries the number 10 |k| beyond both ends, so the first rung either side of the horizon
+// reads 10 and the 5-degree rungs between them read nothing. The rung of the pitch itself (at 10 and 20
+// degrees) crosses (70, 70) at any bank, its solid core from column 51 to 89.
+TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
+    struct Case {
+        int32_t pitch_trim, roll_trim;
+        float roll; // as drawn: a level trim takes the guard's 0.001
+        std::vector<float> rungs;
+        bool rung_through_middle;
+    } cases[] = {
+        {0, 0, ROLL_GUARD, {1, -1, 0.5f, -0.5f}, false},
+        {270, 0, ROLL_GUARD, {1, 2, 3, 4}, false},
+        {200, -50, 5.0f * DEG, {1, 2, 3}, true},
+        {100, 30, -3.0f * DEG, {1, 2}, true},
+    };
+    const float step = LADDER_PIXELS_PER_10_DEG;
+    for (const Case& c : cases) {
+        draw_none(c.pitch_trim, c.roll_trim);
+        const float pitch = c.pitch_trim / 10.0f * DEG, r = c.roll;
+        const float cx = (0.5f - std::sin(r) * pitch * 1.4f) * N, cy = (0.5f + std::cos(r) * pitch * 1.4f) * N;
+        for (float k : c.rungs) {
+            const float mx = cx + k * std::sin(r) * step, my = cy - k * std::cos(r) * step;
+            const int number = k == std::round(k) ? static_cast<int>(10 * std::fabs(k)) : 0;
+            for (int side : {1, -1})
+                EXPECT_EQ(ladder_number(mx, my, r, side, k > 0 ? SKY : GROUND), number)
+                    << "trims " << c.pitch_trim << "/" << c.roll_trim << " rung " << k << " side " << side;
+        }
+        if (!c.rung_through_middle) continue;
+        int first = N, last = -1;
+        for (int y = 60; y <= 80; ++y)
+            for (int x = 0; x < N; ++x)
+                if (pic(x, y) == COLOR_WHITE) first = std::min(first, x), last = std::max(last, x);
+        EXPECT_EQ(first, 51) << c.pitch_trim << "/" << c.roll_trim;
+        EXPECT_EQ(last, 89) << c.pitch_trim << "/" << c.roll_trim;
     }
-    for (int x : CLEAR_COLUMNS)
-        for (int y = 0; y < N; ++y) ASSERT_EQ(pic(x, y), SKY);
 }
 
 TEST_F(Attitude, RollGuardKeepsClearOfLevelAndInverted) {
@@ -260,9 +326,23 @@ TEST_F(Attitude, FrameShowsTheMiddleOfThePictureUnderTheInset) {
         for (int x = 0; x <= 40; ++x)
             ASSERT_EQ(at(x, y), pic(x + ATTITUDE_FIRST_SHOWN_COLUMN, y)) << x << "," << y;
     EXPECT_EQ(at(20, 120), 0x00000000u); // the inset's black box behind the ball
-    EXPECT_EQ(at(115, 74), COLOR_CYAN);  // and the AoA bar's base
+    EXPECT_EQ(at(115, 74), COLOR_CYAN);  // and the AoA bar's base; its title shifted up and left, below
+    // The aircraft symbol: centre columns 60..67 on rows 67..72, wings 24..48 and 79..103 on rows 68..71.
+    for (int y = 60; y <= 80; ++y)
+        for (int x = 0; x < FRAME_WIDTH; ++x) {
+            const bool centre = x >= 60 && x <= 67 && y >= 67 && y <= 72;
+            const bool wing = ((x >= 24 && x <= 48) || (x >= 79 && x <= 103)) && y >= 68 && y <= 71;
+            ASSERT_EQ(at(x, y) == COLOR_YELLOW, centre || wing) << x << "," << y;
+        }
+    // The strip under the picture is opaque black from row 140.
+    EXPECT_EQ(at(40, 140), 0xFF000000u);
+    EXPECT_EQ(at(40, 139), GROUND);
+    const ProbeFrame inset = frame;
     attitude_inset_shown = 0;
     draw_none(0, 0);
+    ProbeFrame titled = frame;
+    font_draw_text_centered(titled.px(), 0, 114, 9, 0xFF60F0F0, "AoA");
+    EXPECT_TRUE(inset.same(titled, text_box(0, 114, 9, "AoA")));
     EXPECT_EQ(at(20, 120), GROUND);
     EXPECT_EQ(at(115, 74), GROUND);
     EXPECT_EQ(at(121, 22), SKY);
