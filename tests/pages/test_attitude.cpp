@@ -316,7 +316,7 @@ TEST_F(Attitude, NumbersStandUprightBeyondBothEndsOfTheRung) {
     EXPECT_EQ(picture(), upper);
 }
 
-// The symbol, the strip and the inset in a demo mode are pinned by tests/scripts/attitude_demo.zts.
+// The inset as VIEW hides and shows it in a demo mode is pinned by tests/scripts/attitude_demo.zts.
 TEST_F(Attitude, FrameShowsTheMiddleOfThePictureUnderTheInset) {
     draw_none(0, 0);
     // Row 100 carries nothing but the picture: columns 6..133 of it; no demo label in NONE.

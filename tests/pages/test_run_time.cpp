@@ -7,38 +7,32 @@
 #include "setup/settings.h"
 #include "frame_probe.h"
 
-namespace {
-
-// The digit rows of the engine run time (pen row 25) and the flight time (pen row 95), 70 rows apart.
-constexpr int ENGINE_ROW = 24, FLIGHT_ROW = 94, DIGIT_ROWS = 26;
-
-bool same_rows(const ProbeFrame& a, int ya, const ProbeFrame& b, int yb) {
-    for (int dy = 0; dy < DIGIT_ROWS; ++dy)
-        for (int x = 0; x < FRAME_WIDTH; ++x)
-            if (a.at(x, ya + dy) != b.at(x, yb + dy)) return false;
-    return true;
-}
-
-} // namespace
-
-// The colours as the buttons move the selection are in tests/scripts/run_time_clear.zts.
-TEST(RunTime, SelectedCounterBrightTheOtherDimAndEachShowsItsOwnValue) {
+// Each counter as HH:MM:SS at fixed columns: digit pairs in font 3 from x = 18, 51 and 84, colons in font
+// 4 at x = 42 and 75 two rows higher; the engine run time's digits on pen row 25, the flight time's on
+// row 95. The selected counter is white, the other 0xFF608080; the separator is the two rows 68 and 69.
+// How the buttons move the selection is in tests/scripts/run_time_clear.zts.
+TEST(RunTime, BothCountersAtTheirColumnsTheSelectedOneWhite) {
     host_reset_all();
     setup_settings_reset();
     current_page = PAGE_RUN_TIME;
-    ProbeFrame engine_selected, flight_selected, flight_changed;
-    flight_time = engine_run_time = {12, 34, 56};
-    page_draw_frame(engine_selected.px());
-    flight_time_selected = 1;
-    page_draw_frame(flight_selected.px());
-    // The same value drawn bright in one block and dim in the other, whichever is selected.
-    EXPECT_TRUE(same_rows(engine_selected, ENGINE_ROW, flight_selected, FLIGHT_ROW));
-    EXPECT_TRUE(same_rows(engine_selected, FLIGHT_ROW, flight_selected, ENGINE_ROW));
-    EXPECT_FALSE(same_rows(engine_selected, ENGINE_ROW, engine_selected, FLIGHT_ROW));
-    flight_time.seconds = 57;
-    page_draw_frame(flight_changed.px());
-    EXPECT_TRUE(same_rows(flight_changed, ENGINE_ROW, flight_selected, ENGINE_ROW));
-    EXPECT_FALSE(same_rows(flight_changed, FLIGHT_ROW, flight_selected, FLIGHT_ROW));
+    engine_run_time = {12, 34, 56};
+    flight_time = {7, 8, 9};
+    const struct {
+        int font, x, dy;
+        const char *engine, *flight;
+    } pieces[] = {{3, 18, 0, "12", "07"}, {4, 42, -2, ":", ":"}, {3, 51, 0, "34", "08"},
+                  {4, 75, -2, ":", ":"},  {3, 84, 0, "56", "09"}};
+    for (int32_t selected : {0, 1}) {
+        flight_time_selected = selected;
+        ProbeFrame fr;
+        page_draw_frame(fr.px());
+        const uint32_t engine = selected ? 0xFF608080 : 0xFFFFFFFF, flight = selected ? 0xFFFFFFFF : 0xFF608080;
+        for (const auto& p : pieces) {
+            EXPECT_TRUE(fr.shows_run(p.font, p.x, 25 + p.dy, engine, p.engine)) << p.engine << " " << selected;
+            EXPECT_TRUE(fr.shows_run(p.font, p.x, 95 + p.dy, flight, p.flight)) << p.flight << " " << selected;
+        }
+        EXPECT_EQ(fr.rows_of(64, 0xFF888888), (std::vector<int>{68, 69}));
+    }
 }
 
 TEST(RunTime, CountersWrapAfter98_59_59) {
