@@ -134,6 +134,7 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
         {1, EV_VIEW_RELEASE, 95906, 0, 90006, 0},    {1, EV_LEFT_RELEASE, 90006, 0, 95906, 0},
         {2, EV_VIEW_RELEASE, 90542, 0, 90500, 0},    {2, EV_LEFT_RELEASE, 90542, 0, 90500, 0},
         {3, EV_VIEW_RELEASE, 90506, 12, 90506, -12}, {3, EV_LEFT_RELEASE, 90506, -12, 90506, 12},
+        {3, EV_VIEW_RELEASE, 90506, 11, 90506, 12},  {3, EV_LEFT_RELEASE, 90506, -11, 90506, -12},
     };
     for (const Case& c : cases) {
         clock_setting = 1;
@@ -153,6 +154,8 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
     }
     local_offset_hours = -2;
     EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local -02"));
+    local_offset_hours = 12;
+    EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local +12"));
 }
 
 TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
@@ -169,6 +172,11 @@ TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
     EXPECT_EQ(clock_view, CLOCK_VIEW_ANALOG);
     const ClockTime want = at_hms(110930);
     EXPECT_EQ(std::memcmp(&clock_time, &want, sizeof want), 0);
+    // Opened again, Set Clock starts on the hour whichever field was set last.
+    draw();
+    input(EV_BOTH_PRESS);
+    input(EV_VIEW_RELEASE);
+    EXPECT_EQ(hms(clock_edit), 120930);
 }
 
 TEST_F(Clock, AirDataTexts) {
@@ -234,4 +242,29 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     fr = draw();
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
+}
+
+// The four numerals 43 pixels from the dial's centre (64, 80) in grey font 1, each in an opaque 18 x 18 box
+// with its corner trunc(x - 11), trunc(y - 9) of that point: "12" at (53, 28), "3" at (96, 71), "9" at
+// (10, 71), and "6" at (52, 114), since the sine of 180 degrees in single precision puts its point a hair
+// left of column 64. The glyphs start round(9 - width / 2) + 2 into the box, on its top row. Compared
+// inside the box, clear of the tick marks (the 9 o'clock tick reaches column 12); at 01:22:38 no hand
+// crosses a box.
+TEST_F(Clock, AnalogDialNumeralsInTheirBoxes) {
+    set_time(12238);
+    clock_view = CLOCK_VIEW_ANALOG;
+    const ProbeFrame fr = draw();
+    const struct {
+        const char* text;
+        int x, y, pen;
+        Box inside;
+    } numerals[] = {{"12", 53, 28, 3, {54, 29, 69, 44}},
+                    {"3", 96, 71, 8, {97, 72, 112, 87}},
+                    {"6", 52, 114, 7, {53, 115, 68, 130}},
+                    {"9", 10, 71, 7, {13, 72, 26, 87}}};
+    for (const auto& n : numerals) {
+        EXPECT_TRUE(fr.shows(n.inside, BLACK, [&](uint32_t* p) {
+            font_draw_text_left(p, FRAME_WIDTH, FRAME_HEIGHT, 1, n.x + n.pen, n.y, GREY, n.text);
+        })) << n.text;
+    }
 }
