@@ -33,8 +33,9 @@ class SetupScreens : public ::testing::Test {
         return frame.shows_text(font, cx, cy, color, t, setup_background_color());
     }
     // The vertical label beside the right key, and nothing else in its column (the list bar ends at 115).
+    static constexpr Box RIGHT_COLUMN{116, 95, 127, 159};
     bool right_label(const char* t, uint32_t color) const {
-        return frame.shows({116, 95, 127, 159}, setup_background_color(),
+        return frame.shows(RIGHT_COLUMN, setup_background_color(),
                            [&](uint32_t* p) { font_draw_text_vertical(p, 122, 100, color, t); });
     }
     bool up_arrow() const { return frame.any({3, 41, 14, 48}, WHITE); }
@@ -108,6 +109,7 @@ TEST_F(SetupScreens, TitlesAsWritten) {
     show(SETUP_HARD_CAL);
     draw();
     // The trailing blanks count in the centring.
+    EXPECT_TRUE(text(0, 64, 30, NOTICE, "! CAUTION !"));
     EXPECT_TRUE(text(0, 64, 85, NOTICE, "ground only.  "));
 }
 
@@ -165,7 +167,7 @@ TEST_F(SetupScreens, RightLabelsAndArrows) {
     // HARD CAL: no right label at all, BACK down the left edge.
     show(SETUP_HARD_CAL);
     draw();
-    EXPECT_FALSE(frame.any({116, 95, 127, 159}, NOTICE) || frame.any({116, 95, 127, 159}, TEXT));
+    EXPECT_TRUE(frame.same(ProbeFrame(), RIGHT_COLUMN));
     EXPECT_TRUE(frame.shows({0, 90, 12, 150}, 0,
                             [](uint32_t* p) { font_draw_text_vertical(p, 5, 90, GREEN, "BACK"); }));
     // An unavailable HIGH TRIM under the cursor offers nothing to select.
@@ -173,7 +175,7 @@ TEST_F(SetupScreens, RightLabelsAndArrows) {
     s.alt_trim_cursor = 1;
     draw();
     EXPECT_TRUE(bar(45, 38, 102));
-    EXPECT_FALSE(frame.any({116, 95, 127, 159}, MAGENTA));
+    EXPECT_TRUE(frame.same(ProbeFrame(), RIGHT_COLUMN));
 }
 
 TEST_F(SetupScreens, Values) {
@@ -232,4 +234,30 @@ TEST_F(SetupScreens, TrimEditingShowsTheStoredOffset) {
     d.alt_trim_low = 5;
     draw();
     EXPECT_EQ(s.edit_alt_low, -42);
+}
+
+// ROLL TRIM and PITCH TRIM read the trimmed angle, limits included: -5.0 .. 5.0 and -27.0 .. 27.0 degrees,
+// in tenths with the degree sign under "ROLL (Deg)" or "PITCH (Deg)"; beyond them "-ALIGNING-" alone.
+TEST_F(SetupScreens, TrimReadingsUpToTheLimits) {
+    const struct {
+        int32_t screen, tenths;
+        const char* reading; // nullptr: aligning
+    } cases[] = {
+        {SETUP_ROLL_TRIM, 50, "5.0d"},     {SETUP_ROLL_TRIM, -50, "-5.0d"},     {SETUP_ROLL_TRIM, 51, nullptr},
+        {SETUP_PITCH_TRIM, 270, "27.0d"},  {SETUP_PITCH_TRIM, -270, "-27.0d"}, {SETUP_PITCH_TRIM, -271, nullptr},
+        {SETUP_PITCH_TRIM, 0, "0.0d"},
+    };
+    for (const auto& c : cases) {
+        show(c.screen);
+        (c.screen == SETUP_ROLL_TRIM ? s.edit_roll : s.edit_pitch) = c.tenths;
+        draw();
+        const char* label = c.screen == SETUP_ROLL_TRIM ? "ROLL (Deg)" : "PITCH (Deg)";
+        if (c.reading) {
+            EXPECT_TRUE(text(0, 64, 90, TEXT, label)) << c.tenths;
+            EXPECT_TRUE(text(3, 64, 112, DIM, c.reading)) << c.tenths;
+        } else {
+            EXPECT_TRUE(frame.same(ProbeFrame(), {0, 80, 127, 100})) << c.tenths;
+            EXPECT_TRUE(text(2, 64, 112, DIM, "-ALIGNING-")) << c.tenths;
+        }
+    }
 }
