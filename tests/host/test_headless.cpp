@@ -62,7 +62,7 @@ TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
                                "hold both 3600000s\n"
                                "mouse down -5 70000\n"
                                "local-time 7:05:09\n"
-                               "expect 127 159 0xff00aa10\n"
+                               "expect 127 159 0Xff00aa10\n"
                                "shot b.png 8\n"
                                "shot \"my #1 \\\"shot\\\" \\\\.png\"\r\n"
                                "dump a#b\xC3\xA9\"\n",
@@ -135,8 +135,8 @@ TEST(HeadlessParse, LocalTimeForms) {
     EXPECT_TRUE(headless_parse_time("23:59:59", &t));
     EXPECT_EQ(hms(t), 235959);
     EXPECT_NE(t.year, 0); // a real date, so nothing downstream trips over month 0
-    for (const char* bad : {"", "::", "1:2:3", "12:3:04", "123:00:00", "12:00:00:00", "-1:00:00", "12-00-00",
-                            "24:00:00", "12:60:00", "12:00:60", "1a:00:00"})
+    for (const char* bad : {"", "::", "1:2:3", "12:3:04", "123:00:00", "012:00:00", "12:00:00:00", "-1:00:00",
+                            "12-00-00", "24:00:00", "12:60:00", "12:00:60", "1a:00:00"})
         EXPECT_FALSE(headless_parse_time(bad, &t)) << bad;
 }
 

@@ -56,7 +56,8 @@ int ladder_number(float mx, float my, float r, int side, uint32_t bg) {
         uint32_t digits[SCRATCH_IMAGE_SIZE * SCRATCH_IMAGE_SIZE] = {};
         int32_t width = 0;
         for (char ch : text)
-            width += font_draw_glyph(digits, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE, 1, width, 0, COLOR_WHITE, ch);
+            width +=
+                font_draw_glyph(digits, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE, 1, width, 0, COLOR_WHITE, ch);
         const float reach = 0.7f * step + (side < 0 ? static_cast<float>(width) : 0.0f);
         std::fill(drawn[i], drawn[i] + N * N, bg);
         gfx_draw_image_transformed(drawn[i], N, N, digits, SCRATCH_IMAGE_SIZE, SCRATCH_IMAGE_SIZE,
@@ -66,7 +67,8 @@ int ladder_number(float mx, float my, float r, int side, uint32_t bg) {
             for (int x = 0; x < N; ++x)
                 if (drawn[i][gfx_index(x, y, N, N)] != bg)
                     area = {std::max(0, std::min(area.x0, x - 1)), std::max(0, std::min(area.y0, y - 1)),
-                            std::min(N - 1, std::max(area.x1, x + 1)), std::min(N - 1, std::max(area.y1, y + 1))};
+                            std::min(N - 1, std::max(area.x1, x + 1)),
+                            std::min(N - 1, std::max(area.y1, y + 1))};
     }
     // The closest candidate, accepted when no channel of the area is more than a rounding step away.
     int best = 0;
@@ -181,7 +183,8 @@ TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
     for (const Case& c : cases) {
         draw_none(c.pitch_trim, c.roll_trim);
         const float pitch = c.pitch_trim / 10.0f * DEG, r = c.roll;
-        const float cx = (0.5f - std::sin(r) * pitch * 1.4f) * N, cy = (0.5f + std::cos(r) * pitch * 1.4f) * N;
+        const float cx = (0.5f - std::sin(r) * pitch * 1.4f) * N,
+                    cy = (0.5f + std::cos(r) * pitch * 1.4f) * N;
         for (float k : c.rungs) {
             const float mx = cx + k * std::sin(r) * step, my = cy - k * std::cos(r) * step;
             const int number = k == std::round(k) ? static_cast<int>(10 * std::fabs(k)) : 0;

@@ -20,16 +20,22 @@ TEST(RunTime, BothCountersAtTheirColumnsTheSelectedOneWhite) {
     const struct {
         int font, x, dy;
         const char *engine, *flight;
-    } pieces[] = {{3, 18, 0, "12", "07"}, {4, 42, -2, ":", ":"}, {3, 51, 0, "34", "08"},
-                  {4, 75, -2, ":", ":"},  {3, 84, 0, "56", "09"}};
+    } pieces[] = {{3, 18, 0, "12", "07"},
+                  {4, 42, -2, ":", ":"},
+                  {3, 51, 0, "34", "08"},
+                  {4, 75, -2, ":", ":"},
+                  {3, 84, 0, "56", "09"}};
     for (int32_t selected : {0, 1}) {
         flight_time_selected = selected;
         ProbeFrame fr;
         page_draw_frame(fr.px());
-        const uint32_t engine = selected ? 0xFF608080 : 0xFFFFFFFF, flight = selected ? 0xFFFFFFFF : 0xFF608080;
+        const uint32_t engine = selected ? 0xFF608080 : 0xFFFFFFFF,
+                       flight = selected ? 0xFFFFFFFF : 0xFF608080;
         for (const auto& p : pieces) {
-            EXPECT_TRUE(fr.shows_run(p.font, p.x, 25 + p.dy, engine, p.engine)) << p.engine << " " << selected;
-            EXPECT_TRUE(fr.shows_run(p.font, p.x, 95 + p.dy, flight, p.flight)) << p.flight << " " << selected;
+            EXPECT_TRUE(fr.shows_run(p.font, p.x, 25 + p.dy, engine, p.engine))
+                << p.engine << " " << selected;
+            EXPECT_TRUE(fr.shows_run(p.font, p.x, 95 + p.dy, flight, p.flight))
+                << p.flight << " " << selected;
         }
         EXPECT_EQ(fr.rows_of(64, 0xFF888888), (std::vector<int>{68, 69}));
     }

@@ -103,9 +103,9 @@ TEST_F(Timer, PresetEditing) {
         int32_t field, from, ev, to;
     };
     const Case cases[] = {
-        {0, 10, EV_VIEW_RELEASE, 0}, {0, 0, EV_LEFT_RELEASE, 10},  {0, 4, EV_VIEW_RELEASE, 5},
-        {1, 59, EV_VIEW_RELEASE, 0}, {1, 0, EV_LEFT_RELEASE, 59},  {2, 59, EV_VIEW_RELEASE, 0},
-        {2, 0, EV_LEFT_RELEASE, 59}, {2, 30, EV_LEFT_RELEASE, 29}, {0, 9, EV_VIEW_RELEASE, 10},
+        {0, 10, EV_VIEW_RELEASE, 0},  {0, 0, EV_LEFT_RELEASE, 10},  {0, 4, EV_VIEW_RELEASE, 5},
+        {1, 59, EV_VIEW_RELEASE, 0},  {1, 0, EV_LEFT_RELEASE, 59},  {2, 59, EV_VIEW_RELEASE, 0},
+        {2, 0, EV_LEFT_RELEASE, 59},  {2, 30, EV_LEFT_RELEASE, 29}, {0, 9, EV_VIEW_RELEASE, 10},
         {1, 58, EV_VIEW_RELEASE, 59},
     };
     int32_t* fields[] = {&t.preset_hours, &t.preset_minutes, &t.preset_seconds};
@@ -163,9 +163,10 @@ TEST_F(Timer, ValueAndPresetAtTheirColumns) {
         int font, x, y;
         const char* text;
     };
-    const Piece value[] = {{3, 23, 33, "01"}, {4, 47, 31, ":"}, {3, 56, 33, "23"}, {4, 80, 31, ":"}, {3, 89, 33, "45"}};
-    const Piece preset[] = {{2, 27, 112, "02"}, {2, 49, 112, ":"}, {2, 56, 112, "34"}, {2, 78, 112, ":"},
-                            {2, 86, 112, "56"}};
+    const Piece value[] = {
+        {3, 23, 33, "01"}, {4, 47, 31, ":"}, {3, 56, 33, "23"}, {4, 80, 31, ":"}, {3, 89, 33, "45"}};
+    const Piece preset[] = {
+        {2, 27, 112, "02"}, {2, 49, 112, ":"}, {2, 56, 112, "34"}, {2, 78, 112, ":"}, {2, 86, 112, "56"}};
     for (const Piece& p : value) EXPECT_TRUE(f.shows_run(p.font, p.x, p.y, WHITE, p.text)) << p.text;
     for (const Piece& p : preset) EXPECT_TRUE(f.shows_run(p.font, p.x, p.y, GREY, p.text)) << p.text;
     send(EV_BOTH_PRESS);

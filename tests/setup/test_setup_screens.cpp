@@ -243,8 +243,9 @@ TEST_F(SetupScreens, TrimReadingsUpToTheLimits) {
         int32_t screen, tenths;
         const char* reading; // nullptr: aligning
     } cases[] = {
-        {SETUP_ROLL_TRIM, 50, "5.0d"},     {SETUP_ROLL_TRIM, -50, "-5.0d"},     {SETUP_ROLL_TRIM, 51, nullptr},
-        {SETUP_PITCH_TRIM, 270, "27.0d"},  {SETUP_PITCH_TRIM, -270, "-27.0d"}, {SETUP_PITCH_TRIM, -271, nullptr},
+        {SETUP_ROLL_TRIM, 50, "5.0d"},      {SETUP_ROLL_TRIM, -50, "-5.0d"},
+        {SETUP_ROLL_TRIM, 51, nullptr},     {SETUP_PITCH_TRIM, 270, "27.0d"},
+        {SETUP_PITCH_TRIM, -270, "-27.0d"}, {SETUP_PITCH_TRIM, -271, nullptr},
         {SETUP_PITCH_TRIM, 0, "0.0d"},
     };
     for (const auto& c : cases) {
