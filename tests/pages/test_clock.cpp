@@ -96,6 +96,11 @@ TEST_F(Clock, TimeViewsDrawTheShiftedHour) {
     EXPECT_TRUE(local.shows_text(0, 64, 12, LABEL, "Local Time"));
     EXPECT_TRUE(local.shows_run(4, 18, 21, WHITE, "01"));
     EXPECT_TRUE(local.shows_run(0, 93, 20, 0xFF888888, "am"));
+    // VIEW steps through the five views and from the last back to GMT time.
+    for (int32_t want : {2, 3, 4, 0, 1}) {
+        EXPECT_EQ(input(EV_VIEW_RELEASE), EV_NONE);
+        EXPECT_EQ(clock_view, want);
+    }
 }
 
 // The clock reads the platform once, on the first frame that shows a time; in the runner that is the first
