@@ -70,24 +70,18 @@ int ladder_number(float mx, float my, float r, int side, uint32_t bg) {
                             std::min(N - 1, std::max(area.x1, x + 1)),
                             std::min(N - 1, std::max(area.y1, y + 1))};
     }
-    // The closest candidate, accepted when no channel of the area is more than a rounding step away.
-    int best = 0;
-    long best_sum = -1;
-    int best_worst = 0;
+    // The one the area matches, every channel within a rounding step.
     for (int i = 0; i < 9; ++i) {
-        long sum = 0;
         int worst = 0;
         for (int y = area.y0; y <= area.y1; ++y)
             for (int x = area.x0; x <= area.x1; ++x)
-                for (int shift : {0, 8, 16, 24}) {
-                    int d = std::abs(static_cast<int>(pic(x, y) >> shift & 255) -
-                                     static_cast<int>(drawn[i][gfx_index(x, y, N, N)] >> shift & 255));
-                    sum += d;
-                    worst = std::max(worst, d);
-                }
-        if (best_sum < 0 || sum < best_sum) best = 10 * (i + 1), best_sum = sum, best_worst = worst;
+                for (int shift : {0, 8, 16, 24})
+                    worst = std::max(
+                        worst, std::abs(static_cast<int>(pic(x, y) >> shift & 255) -
+                                        static_cast<int>(drawn[i][gfx_index(x, y, N, N)] >> shift & 255)));
+        if (worst <= 2) return 10 * (i + 1);
     }
-    return best_worst <= 2 ? best : 0;
+    return 0;
 }
 
 // Columns the ladder and its numbers never reach while the horizon centre stays in the middle.
