@@ -96,4 +96,7 @@ TEST(Keys, BindingsAsTheControlsTableLists) {
         host_pointer_flush(&q, ++tick);
         EXPECT_EQ(view_button_down + left_button_down + right_button_down, 0) << "key " << c.key;
     }
+    // The platform's auto-repeat does nothing: no second screenshot, no further zoom step.
+    EXPECT_EQ(host_keyboard_event(&kb, &q, HOST_KEY_F12, 0, true, true, tick), NONE);
+    EXPECT_EQ(host_keyboard_event(&kb, &q, HOST_KEY_PLUS, CTRL, true, true, tick), NONE);
 }

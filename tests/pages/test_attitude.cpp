@@ -159,19 +159,29 @@ TEST_F(Attitude, PitchTrimMovesTheHorizonDown) {
 // With demo mode NONE the trims alone set the attitude. The horizon centre lies 196 pixels a radian of
 // pitch from (70, 70) across the bank; rung k stands k ladder steps (34.2 pixels) from it towards higher
 // pitch and carries the number 10 |k| beyond both ends, so the first rung either side of the horizon
-// reads 10 and the 5-degree rungs between them read nothing. The rung of the pitch itself (at 10 and 20
-// degrees) crosses (70, 70) at any bank, its solid core from column 51 to 89.
+// reads 10 and the 5-degree rungs between them read nothing. Level, the rungs' solid cores are 40, 20 and
+// 10 pixels long (10, 5 and 2.5 degrees); the rung of the pitch itself (at 10 and 20 degrees) crosses
+// (70, 70) at any bank, its core from column 51 to 89.
 TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
     struct Case {
         int32_t pitch_trim, roll_trim;
         float roll; // as drawn: a level trim takes the guard's 0.001
         std::vector<float> rungs;
-        bool rung_through_middle;
+        std::vector<Box> cores; // rows y0..y1: their white pixels run from column x0 to x1
     } cases[] = {
-        {0, 0, ROLL_GUARD, {1, -1, 0.5f, -0.5f}, false},
-        {270, 0, ROLL_GUARD, {1, 2, 3, 4}, false},
-        {200, -50, 5.0f * DEG, {1, 2, 3}, true},
-        {100, 30, -3.0f * DEG, {1, 2}, true},
+        {0,
+         0,
+         ROLL_GUARD,
+         {1, -1, 0.5f, -0.5f},
+         {{51, 35, 90, 35},
+          {61, 52, 80, 52},
+          {66, 61, 75, 61},
+          {65, 78, 74, 78},
+          {60, 87, 79, 87},
+          {50, 104, 89, 104}}},
+        {270, 0, ROLL_GUARD, {1, 2, 3, 4}, {}},
+        {200, -50, 5.0f * DEG, {1, 2, 3}, {{51, 60, 89, 80}}},
+        {100, 30, -3.0f * DEG, {1, 2}, {{51, 60, 89, 80}}},
     };
     const float step = LADDER_PIXELS_PER_10_DEG;
     for (const Case& c : cases) {
@@ -186,13 +196,13 @@ TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
                 EXPECT_EQ(ladder_number(mx, my, r, side, k > 0 ? SKY : GROUND), number)
                     << "trims " << c.pitch_trim << "/" << c.roll_trim << " rung " << k << " side " << side;
         }
-        if (!c.rung_through_middle) continue;
-        int first = N, last = -1;
-        for (int y = 60; y <= 80; ++y)
-            for (int x = 0; x < N; ++x)
-                if (pic(x, y) == COLOR_WHITE) first = std::min(first, x), last = std::max(last, x);
-        EXPECT_EQ(first, 51) << c.pitch_trim << "/" << c.roll_trim;
-        EXPECT_EQ(last, 89) << c.pitch_trim << "/" << c.roll_trim;
+        for (const Box& b : c.cores) {
+            int first = N, last = -1;
+            for (int y = b.y0; y <= b.y1; ++y)
+                for (int x = 0; x < N; ++x)
+                    if (pic(x, y) == COLOR_WHITE) first = std::min(first, x), last = std::max(last, x);
+            EXPECT_EQ(std::pair(first, last), std::pair(b.x0, b.x1)) << c.pitch_trim << " rows " << b.y0;
+        }
     }
 }
 
@@ -353,6 +363,9 @@ TEST_F(Attitude, AttitudeComesFromTheOscillatorsOrTheLimitedTrims) {
     demo_sweep = 8.0f;
     page_attitude_draw(frame.px());
     const std::vector<uint32_t> demo = picture();
+    // The slip ball follows the demo roll too: its picture's corner at column 56 + 6 x 4 = 80.
+    EXPECT_TRUE(frame.same(ProbeFrame(), {15, 111, 51, 129}));
+    EXPECT_FALSE(frame.same(ProbeFrame(), {80, 111, 97, 129}));
     EXPECT_EQ(demo, horizon(8.0f * 6.2831855f / 360.0f, 4.0f * 6.2831855f / 360.0f));
     // NONE: a positive roll trim banks the horizon the other way; trims beyond +-27 and +-5 degrees
     // are limited. (Each side is copied out before the other draws.)

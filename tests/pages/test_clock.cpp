@@ -135,11 +135,12 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
         int32_t event;
         int hms, offset, want_hms, want_offset;
     } cases[] = {
-        {0, EV_LEFT_RELEASE, 5006, 0, 235006, 0},    {0, EV_VIEW_RELEASE, 230506, 0, 506, 0},
-        {1, EV_VIEW_RELEASE, 95906, 0, 90006, 0},    {1, EV_LEFT_RELEASE, 90006, 0, 95906, 0},
-        {2, EV_VIEW_RELEASE, 90542, 0, 90500, 0},    {2, EV_LEFT_RELEASE, 90542, 0, 90500, 0},
-        {3, EV_VIEW_RELEASE, 90506, 12, 90506, -12}, {3, EV_LEFT_RELEASE, 90506, -12, 90506, 12},
-        {3, EV_VIEW_RELEASE, 90506, 11, 90506, 12},  {3, EV_LEFT_RELEASE, 90506, -11, 90506, -12},
+        {0, EV_LEFT_RELEASE, 5006, 0, 235006, 0},     {0, EV_VIEW_RELEASE, 230506, 0, 506, 0},
+        {1, EV_VIEW_RELEASE, 95906, 0, 90006, 0},     {1, EV_LEFT_RELEASE, 90006, 0, 95906, 0},
+        {1, EV_VIEW_RELEASE, 95806, 0, 95906, 0},     {2, EV_VIEW_RELEASE, 90542, 0, 90500, 0},
+        {2, EV_LEFT_RELEASE, 90542, 0, 90500, 0},     {3, EV_VIEW_RELEASE, 90506, 12, 90506, -12},
+        {3, EV_LEFT_RELEASE, 90506, -12, 90506, 12},  {3, EV_VIEW_RELEASE, 90506, 11, 90506, 12},
+        {3, EV_LEFT_RELEASE, 90506, -11, 90506, -12},
     };
     for (const Case& c : cases) {
         clock_setting = 1;
@@ -161,6 +162,8 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
     EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local -02"));
     local_offset_hours = 12;
     EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local +12"));
+    local_offset_hours = 0;
+    EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local +00"));
 }
 
 TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
@@ -239,6 +242,9 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     EXPECT_EQ(fr.at(71, 51), WHITE);
     EXPECT_EQ(fr.at(64, 51), BLACK);
     EXPECT_TRUE(fr.same(ProbeFrame(), {71, 45, 80, 45}));
+    // The minute hand, 53 long at 91.5 degrees, keeps its core on column 62 down to row 132.
+    EXPECT_EQ(fr.at(62, 132), WHITE);
+    EXPECT_EQ(fr.at(62, 134), BLACK);
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "pm"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "GMT"));
     // VIEW held: the dial shows local time, here 11:30 am.

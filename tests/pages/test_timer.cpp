@@ -99,6 +99,10 @@ TEST_F(Timer, PresetEditing) {
     EXPECT_EQ(send(EV_BOTH_PRESS), EV_NONE);
     EXPECT_EQ(t.editing, 1);
     EXPECT_EQ(t.running, 0) << "editing stops the timer";
+    for (int32_t field : {1, 2, 0}) {
+        send(EV_RIGHT_RELEASE);
+        EXPECT_EQ(t.selected_field, field);
+    }
     struct Case {
         int32_t field, from, ev, to;
     };
@@ -131,6 +135,7 @@ TEST_F(Timer, PresetEditing) {
     EXPECT_EQ(value(), "0:02:00");
     EXPECT_EQ(t.running, 0);
     send(EV_BOTH_PRESS);
+    t.preset_hours = 10, t.preset_seconds = 59;
     send(EV_VIEW_LONG);
     EXPECT_EQ(t.preset_hours + t.preset_minutes + t.preset_seconds, 0);
 }

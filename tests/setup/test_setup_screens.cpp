@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "core/buttons.h"
@@ -124,6 +126,7 @@ TEST_F(SetupScreens, CheckBoxRowsBarsAndLabels) {
     EXPECT_TRUE(bar(75, 38, 102));
     EXPECT_TRUE(right_label("ENA", MAGENTA));
     EXPECT_TRUE(text(0, 64, 150, DIM, "BACK"));
+    EXPECT_TRUE(frame.shows_run(0, 40, 30, TEXT, "TIMER 1")); // the rows' text from column 40
     EXPECT_TRUE(up_arrow() && down_arrow());
 
     // PAGE ENABLE: rows from y 22, XPDR CTRL takes none; the cursor names a page bit.
@@ -208,10 +211,19 @@ TEST_F(SetupScreens, Values) {
     EXPECT_TRUE(text(3, 64, 112, DIM, "72d"));
     EXPECT_TRUE(text(0, 64, 90, TEXT, "NEW (F)"));
 
+    // SLIP TRIM: the slip indicator 15 rows lower than on ATTITUDE, its black box on rows 126..144.
+    show(SETUP_SLIP_TRIM);
+    d.option_flags |= OPTION_BLUE_BG;
+    draw();
+    std::vector<int> box;
+    for (int y = 126; y <= 144; ++y) box.push_back(y);
+    EXPECT_EQ(frame.rows_of(20, 0x00000000u), box);
+
     show(SETUP_SYSTEM_INFO);
     d.unit_id = 99999;
     draw();
     EXPECT_TRUE(text(1, 64, 147, WHITE, "99999"));
+    EXPECT_TRUE(text(1, 64, 112, WHITE, "1.8.0"));
     d.unit_id = 100000;
     s.show_sw_part_number = 1;
     draw();
@@ -228,6 +240,7 @@ TEST_F(SetupScreens, TrimEditingShowsTheStoredOffset) {
     EXPECT_EQ(s.edit_alt_low, -42);
     EXPECT_EQ(s.edit_alt_high, 17);
     EXPECT_TRUE(text(2, 64, 60, WHITE, "-42"));
+    EXPECT_TRUE(text(0, 64, 90, TEXT, "NEW (ft)"));
     EXPECT_TRUE(text(3, 64, 112, DIM, "8191"));
     // Choosing: the copies are left as they are.
     setup_handle_event(EV_RIGHT_RELEASE);
@@ -253,6 +266,11 @@ TEST_F(SetupScreens, TrimReadingsUpToTheLimits) {
         (c.screen == SETUP_ROLL_TRIM ? s.edit_roll : s.edit_pitch) = c.tenths;
         draw();
         const char* label = c.screen == SETUP_ROLL_TRIM ? "ROLL (Deg)" : "PITCH (Deg)";
+        char value[16];
+        std::snprintf(value, sizeof value, "%s%d.%d", c.tenths < 0 ? "-" : "", std::abs(c.tenths) / 10,
+                      std::abs(c.tenths) % 10);
+        EXPECT_TRUE(text(0, 64, 40, TEXT, "TRIM:")) << c.tenths;
+        EXPECT_TRUE(text(2, 64, 62, WHITE, value)) << c.tenths;
         if (c.reading) {
             EXPECT_TRUE(text(0, 64, 90, TEXT, label)) << c.tenths;
             EXPECT_TRUE(text(3, 64, 112, DIM, c.reading)) << c.tenths;
