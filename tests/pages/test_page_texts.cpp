@@ -32,6 +32,12 @@ ProbeFrame page(int32_t id, void (*state)()) {
     return fr;
 }
 
+// Rows a..b after those given.
+std::vector<int> rows(int a, int b, std::vector<int> before = {}) {
+    for (int y = a; y <= b; ++y) before.push_back(y);
+    return before;
+}
+
 void analog() {
     clock_view = CLOCK_VIEW_ANALOG;
 }
@@ -126,12 +132,7 @@ TEST(PageTexts, RulesAndMarks) {
         {PAGE_CLOCK, nullptr, 30, RULE, {53, 54, 99, 100}},
         {PAGE_CLOCK, nullptr, 118, RULE, {53, 54}},
         {PAGE_CLOCK, nullptr, 119, RULE, {}},
-        {PAGE_CLOCK, nullptr, 63, RULE, {53,  54,  65,  66,  67,  68,  69,  70,  71,  72,  73,  74,  75,
-                                         76,  77,  78,  79,  80,  81,  82,  83,  84,  85,  86,  87,  88,
-                                         89,  90,  91,  92,  93,  94,  95,  96,  97,  98,  99,  100, 101,
-                                         102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 113, 114,
-                                         115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 125, 126, 127,
-                                         128, 129, 130, 131, 132, 133, 134, 135, 136}},
+        {PAGE_CLOCK, nullptr, 63, RULE, rows(65, 136, {53, 54})},
         // TIMER: the rule (20, 85)-(108, 85).
         {PAGE_TIMER1, nullptr, 20, RULE, {84, 85}},
         {PAGE_TIMER1, nullptr, 108, RULE, {84, 85}},
@@ -139,7 +140,7 @@ TEST(PageTexts, RulesAndMarks) {
         // AOA tape: long marks on rows 24, 60, 97 and 134 (columns 53..72), short ones on 42, 78 and 115.
         {PAGE_AOA, nullptr, 58, WHITE, {24, 42, 60, 78, 97, 115, 134}},
         // G METER bar view: the cyan base, columns 40..87, rows 126..131.
-        {PAGE_G_METER, nullptr, 40, CYAN, {126, 127, 128, 129, 130, 131}},
+        {PAGE_G_METER, nullptr, 40, CYAN, rows(126, 131)},
         {PAGE_G_METER, nullptr, 88, CYAN, {}},
     };
     for (const auto& c : cases) {
