@@ -213,24 +213,15 @@ TEST_F(Clock, AirDataTexts) {
     }
 }
 
-TEST_F(Clock, AirDataViewsWithoutDemo) {
+// The start options (knots, degrees C) are in tests/pages/test_page_frames.cpp; here the other units.
+TEST_F(Clock, AirDataInMilesPerHourAndFahrenheit) {
     device_settings.demo_mode = DEMO_NONE;
-    clock_view = CLOCK_VIEW_AIRSPEED;
-    ProbeFrame kt = draw();
-    EXPECT_TRUE(kt.shows_text(4, 64, 36, WHITE, "152 k"));
-    EXPECT_TRUE(kt.shows_text(2, 33, 84, GREY, "14.1"));
-    EXPECT_TRUE(kt.shows_text(0, 33, 111, LABEL, "OAT C"));
-    EXPECT_TRUE(kt.shows_text(2, 33, 129, GREY, "+22d"));
     device_settings.option_flags &= ~(OPTION_TAS_IN_KT | OPTION_TEMP_IN_C);
+    clock_view = CLOCK_VIEW_AIRSPEED;
     ProbeFrame mph = draw();
     EXPECT_TRUE(mph.shows_text(4, 64, 36, WHITE, "174 m"));
     EXPECT_TRUE(mph.shows_text(0, 33, 111, LABEL, "OAT F"));
     EXPECT_TRUE(mph.shows_text(2, 33, 129, GREY, "+72d"));
-    clock_view = CLOCK_VIEW_DENSITY_ALT;
-    ProbeFrame alt = draw();
-    EXPECT_TRUE(alt.shows_run(4, 63 - 15, 23, WHITE, "1"));
-    EXPECT_TRUE(alt.shows_run(3, 65, 23, WHITE, "200"));
-    EXPECT_TRUE(alt.shows_run(2, 103, 23, WHITE, "t"));
 }
 
 // At 12:30 the hour hand stands halfway between 12 and 1: 30 pixels out it passes column 71, and its tip
@@ -253,29 +244,4 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     fr = draw();
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
-}
-
-// The four numerals 43 pixels from the dial's centre (64, 80) in grey font 1, each in an opaque 18 x 18 box
-// with its corner trunc(x - 11), trunc(y - 9) of that point: "12" at (53, 28), "3" at (96, 71), "9" at
-// (10, 71), and "6" at (52, 114), since the sine of 180 degrees in single precision puts its point a hair
-// left of column 64. The glyphs start round(9 - width / 2) + 2 into the box, on its top row. Compared
-// inside the box, clear of the tick marks (the 9 o'clock tick reaches column 12); at 01:22:38 no hand
-// crosses a box.
-TEST_F(Clock, AnalogDialNumeralsInTheirBoxes) {
-    set_time(12238);
-    clock_view = CLOCK_VIEW_ANALOG;
-    const ProbeFrame fr = draw();
-    const struct {
-        const char* text;
-        int x, y, pen;
-        Box inside;
-    } numerals[] = {{"12", 53, 28, 3, {54, 29, 69, 44}},
-                    {"3", 96, 71, 8, {97, 72, 112, 87}},
-                    {"6", 52, 114, 7, {53, 115, 68, 130}},
-                    {"9", 10, 71, 7, {13, 72, 26, 87}}};
-    for (const auto& n : numerals) {
-        EXPECT_TRUE(fr.shows(n.inside, BLACK, [&](uint32_t* p) {
-            font_draw_text_left(p, FRAME_WIDTH, FRAME_HEIGHT, 1, n.x + n.pen, n.y, GREY, n.text);
-        })) << n.text;
-    }
 }

@@ -110,29 +110,3 @@ TEST_F(GMeter, DialScaleFromTheLimits) {
         EXPECT_TRUE(fr.same(ref, {73, 15, 90, 30})) << c.top;
     }
 }
-
-// With the start limits the dial has 45 degrees a G: a peak of g lies 90 - 45 (g - 1) degrees from 12
-// o'clock and its cyan mark runs from radius 67 in to 58. For 2.6 G (18 degrees) that is from row 8.28
-// down to 16.84, a steep line whose solid core takes rows 9..16; for 0.4 G (117 degrees) from column
-// 22.30 to 30.32, its core on columns 23..30. Beside the dial the peaks read 2.6 and 0.4 under H and L.
-TEST_F(GMeter, DialPeakMarksAndReadings) {
-    demo_sweep = 0.0f; // DEMO 1 at 1.0 G leaves both peaks where they are
-    g_peak_high = 2.6f;
-    g_peak_low = 0.4f;
-    g_view = 2;
-    ProbeFrame fr;
-    page_g_meter_draw(fr.px());
-    std::vector<int> high_rows, low_columns;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 40; x < 80; ++x)
-            if (fr.at(x, y) == 0xFF00FFFF) high_rows.push_back(y);
-    for (int x = 0; x < 60; ++x)
-        for (int y = 80; y < 120; ++y)
-            if (fr.at(x, y) == 0xFF00FFFF) low_columns.push_back(x);
-    EXPECT_EQ(high_rows, (std::vector<int>{9, 10, 11, 12, 13, 14, 15, 16}));
-    EXPECT_EQ(low_columns, (std::vector<int>{23, 24, 25, 26, 27, 28, 29, 30}));
-    EXPECT_TRUE(fr.shows_text(0, 111, 30, 0xFF60F0F0, "H"));
-    EXPECT_TRUE(fr.shows_text(1, 115, 48, 0xFFFFFFFF, "2.6"));
-    EXPECT_TRUE(fr.shows_text(0, 111, 95, 0xFF60F0F0, "L"));
-    EXPECT_TRUE(fr.shows_text(1, 115, 113, 0xFFFFFFFF, "0.4"));
-}

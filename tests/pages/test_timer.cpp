@@ -156,27 +156,3 @@ TEST_F(Timer, EditedFieldBlinksFiveOnSixOffAndShowsAtOnceAfterAStep) {
     EXPECT_EQ(seen, "#####------###"
                     "#####------");
 }
-
-// The running value in white: digit pairs in font 3 from x = 23, 56 and 89 on pen row 33, colons in font 4
-// at 47 and 80 on row 31. Below the line the preset in grey font 2 on pen row 112: pairs from 27, 56 and
-// 86, colons at 49 and 78. While the preset is edited it takes the large digits, 30 rows lower.
-TEST_F(Timer, ValueAndPresetAtTheirColumns) {
-    constexpr uint32_t WHITE = 0xFFFFFFFF, GREY = 0xFF707070;
-    t.hours = 1, t.minutes = 23, t.seconds = 45;
-    set_preset(2, 34, 56);
-    struct Piece {
-        int font, x, y;
-        const char* text;
-    };
-    const Piece value[] = {
-        {3, 23, 33, "01"}, {4, 47, 31, ":"}, {3, 56, 33, "23"}, {4, 80, 31, ":"}, {3, 89, 33, "45"}};
-    const Piece preset[] = {
-        {2, 27, 112, "02"}, {2, 49, 112, ":"}, {2, 56, 112, "34"}, {2, 78, 112, ":"}, {2, 86, 112, "56"}};
-    for (const Piece& p : value) EXPECT_TRUE(f.shows_run(p.font, p.x, p.y, WHITE, p.text)) << p.text;
-    for (const Piece& p : preset) EXPECT_TRUE(f.shows_run(p.font, p.x, p.y, GREY, p.text)) << p.text;
-    send(EV_BOTH_PRESS);
-    draw();
-    const char* edited[] = {"02", ":", "34", ":", "56"};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(f.shows_run(value[i].font, value[i].x, value[i].y + 30, WHITE, edited[i])) << edited[i];
-}
