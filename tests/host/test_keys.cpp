@@ -32,6 +32,11 @@ TEST(Keys, HeldKeyHoldsTheButtonAsTheMouseWould) {
     EXPECT_EQ(left_button_down, 1);
     key(HOST_KEY_LEFT, false);
     EXPECT_EQ(left_button_down, 0);
+    // A second key-down without the repeat flag, as some platforms send, is the same held key.
+    key(HOST_KEY_RIGHT, true);
+    key(HOST_KEY_RIGHT, true);
+    key(HOST_KEY_RIGHT, false);
+    EXPECT_EQ(right_button_down, 0);
     // BOTH sets both soft-key lines, as the BOTH region does.
     key(HOST_KEY_SPACE, true);
     EXPECT_EQ(left_button_down + right_button_down, 2);

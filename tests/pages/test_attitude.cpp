@@ -204,6 +204,12 @@ TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
             EXPECT_EQ(std::pair(first, last), std::pair(b.x0, b.x1)) << c.pitch_trim << " rows " << b.y0;
         }
     }
+    // Banked, that rung tilts with the horizon: at 5 degrees its core is on row 68 in column 52 and on row
+    // 71 in column 88; at -3 degrees on rows 70 and 69.
+    draw_none(200, -50);
+    EXPECT_EQ(std::pair(pic(52, 68), pic(88, 71)), std::pair(COLOR_WHITE, COLOR_WHITE));
+    draw_none(100, 30);
+    EXPECT_EQ(std::pair(pic(52, 70), pic(88, 69)), std::pair(COLOR_WHITE, COLOR_WHITE));
 }
 
 TEST_F(Attitude, RollGuardKeepsClearOfLevelAndInverted) {
@@ -213,9 +219,11 @@ TEST_F(Attitude, RollGuardKeepsClearOfLevelAndInverted) {
     } cases[] = {
         {0.0f, 0.001f},       {-0.0f, 0.001f},     {0.0005f, 0.001f},     {6.2825f, 0.001f},
         {-0.0004f, 0.001f},   {PI_F, 3.1405928f},  {3.1420f, 3.1405928f}, {3.1406f, 3.1405928f},
-        {6.2831855f, 0.001f}, {-PI_F, 3.1405928f}, {3.1405f, 3.1405f},
+        {6.2831855f, 0.001f}, {-PI_F, 3.1405928f},
     };
     for (const Case& c : cases) EXPECT_EQ(horizon(0.0f, c.roll), horizon(0.0f, c.as)) << c.roll;
+    // Just below the band the roll is drawn as it is (the numbers turn with it).
+    EXPECT_NE(horizon(0.2f, 3.1400f), horizon(0.2f, 3.1405928f));
 }
 
 TEST_F(Attitude, BankedHorizonSwapsColoursPastHalfATurn) {
@@ -234,6 +242,9 @@ TEST_F(Attitude, BankedHorizonSwapsColoursPastHalfATurn) {
         EXPECT_EQ(pic(0, edge - 4), c.top_left) << c.roll_deg;
         EXPECT_EQ(pic(0, edge + 4), c.bottom_right) << c.roll_deg;
     }
+    // At 60 degrees the line leaves the top row at column 70 - 70 / tan 60 = 29.6, on row 1 at 30.2.
+    page_attitude_draw_horizon(0.0f, 60.0f * DEG);
+    EXPECT_EQ(std::pair(pic(29, 0), pic(30, 1)), std::pair(COLOR_WHITE, COLOR_WHITE));
 }
 
 TEST_F(Attitude, PitchBeyondTheVerticalIsSeenFromTheBack) {
@@ -278,6 +289,11 @@ TEST_F(Attitude, RungsBeyondAnEdgeDrawNothingNumbersIncluded) {
             for (int x = c.band.x0; x <= c.band.x1; ++x) touched += pic(x, y) != 0;
         EXPECT_EQ(touched > 0, c.drawn) << c.edge;
     }
+    // Banked 0.3 rad, the first rung above (80.1, 139) has one end below the picture, the other inside:
+    // it is drawn.
+    clear_picture();
+    page_attitude_draw_ladder(70.0f, 139.0f + std::cos(0.3f) * step, 0.3f, 20, 0.0f, 1.0f, false);
+    EXPECT_FALSE(std::all_of(&attitude_image[0], &attitude_image[8 * N], [](uint32_t p) { return p == 0; }));
 }
 
 // One number alone at steeper banks, in a cleared picture: both copies read it, a lower rung's as well.
@@ -342,6 +358,11 @@ TEST_F(Attitude, AttitudeComesFromTheOscillatorsOrTheLimitedTrims) {
     // are limited. (Each side is copied out before the other draws.)
     EXPECT_EQ(draw_none(0, 30), horizon(0.0f, -3.0f * DEG));
     EXPECT_EQ(draw_none(400, -90), horizon(27.0f * DEG, 5.0f * DEG));
+    // DEMO 2 flies the trims as NONE does.
+    device_settings.demo_mode = DEMO_2;
+    page_attitude_draw(frame.px());
+    const std::vector<uint32_t> demo2 = picture();
+    EXPECT_EQ(demo2, draw_none(400, -90));
     EXPECT_EQ(draw_none(-1000, 51), horizon(-27.0f * DEG, -5.0f * DEG));
     EXPECT_NE(draw_none(269, 0), horizon(27.0f * DEG, 0.0f));
 }

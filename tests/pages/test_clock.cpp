@@ -245,3 +245,12 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
 }
+
+// The running clock carries seconds into minutes into hours and passes midnight to 00:00:00.
+TEST_F(Clock, RunsThroughMidnight) {
+    for (auto [from, to] : {std::pair{235959, 0}, {225959, 230000}, {105959, 110000}, {100058, 100059}}) {
+        ClockTime t = at_hms(from);
+        page_clock_advance_second(&t);
+        EXPECT_EQ(hms(t), to) << from;
+    }
+}

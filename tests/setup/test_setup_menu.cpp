@@ -58,7 +58,7 @@ TEST_F(SetupMenu, OpeningAnItemPreparesItsScreen) {
     d.g_limit_negative = -22;
     d.slip_trim = 80; // edit copies are clamped to the screen's range
     d.roll_trim = -60;
-    d.pitch_trim = -300;
+    d.pitch_trim = 300;
     d.oat_trim = 200;
     d.demo_mode = DEMO_2;
     struct Case {
@@ -69,7 +69,7 @@ TEST_F(SetupMenu, OpeningAnItemPreparesItsScreen) {
         {1, &s.page_enable_cursor, 0}, {2, &s.audio_alert_cursor, 0},   {3, &s.visual_alert_cursor, 0},
         {4, &s.edit_volume, 7},        {5, &s.option_cursor, 0},        {6, &s.edit_prestall, 120},
         {6, &s.edit_cruise, 30},       {7, &s.edit_g_positive, 44},     {7, &s.edit_g_negative, -22},
-        {8, &s.edit_slip, 50},         {9, &s.edit_roll, -50},          {10, &s.edit_pitch, -270},
+        {8, &s.edit_slip, 50},         {9, &s.edit_roll, -50},          {10, &s.edit_pitch, 270},
         {11, &s.edit_oat, 150},        {13, &s.speed_assist_cursor, 0}, {15, &s.ias_trim_cursor, 0},
         {16, &s.alt_trim_cursor, 0},   {17, &s.demo_mode_cursor, 0}, // NONE, whatever the mode
     };
@@ -113,6 +113,15 @@ TEST_F(SetupMenu, EveryScreenGoesBackWithItsOwnKeyAndIgnoresTheOthers) {
         }
         EXPECT_EQ(s.setup_screen, SETUP_LIST) << SETUP_ITEM_TEXT[item];
         EXPECT_EQ(s.setup_selected_item, item);
+    }
+}
+
+// SYSTEM INFO: VIEW switches between the unit's and the software's part number, and back.
+TEST_F(SetupMenu, SystemInfoTogglesThePartNumber) {
+    open(0);
+    for (int32_t shown : {1, 0, 1}) {
+        send(UP);
+        EXPECT_EQ(s.show_sw_part_number, shown);
     }
 }
 
