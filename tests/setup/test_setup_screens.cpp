@@ -120,14 +120,6 @@ TEST_F(SetupScreens, Values) {
     EXPECT_TRUE(text(3, 64, 112, DIM, "72d"));
     EXPECT_TRUE(text(0, 64, 90, TEXT, "NEW (F)"));
 
-    // SLIP TRIM: the slip indicator 15 rows lower than on ATTITUDE, its black box on rows 126..144.
-    show(SETUP_SLIP_TRIM);
-    d.option_flags |= OPTION_BLUE_BG;
-    draw();
-    std::vector<int> box;
-    for (int y = 126; y <= 144; ++y) box.push_back(y);
-    EXPECT_EQ(frame.rows_of(20, 0x00000000u), box);
-
     show(SETUP_SYSTEM_INFO);
     d.unit_id = 99999;
     draw();
@@ -148,8 +140,6 @@ TEST_F(SetupScreens, TrimEditingShowsTheStoredOffset) {
     EXPECT_EQ(s.edit_alt_low, -42);
     EXPECT_EQ(s.edit_alt_high, 17);
     EXPECT_TRUE(text(2, 64, 60, WHITE, "-42"));
-    EXPECT_TRUE(text(0, 64, 90, TEXT, "NEW (ft)"));
-    EXPECT_TRUE(text(3, 64, 112, DIM, "8191"));
     // Choosing: the copies are left as they are.
     setup_handle_event(EV_RIGHT_RELEASE);
     d.alt_trim_low = 5;
@@ -177,7 +167,6 @@ TEST_F(SetupScreens, TrimReadingsUpToTheLimits) {
         char value[16];
         std::snprintf(value, sizeof value, "%s%d.%d", c.tenths < 0 ? "-" : "", std::abs(c.tenths) / 10,
                       std::abs(c.tenths) % 10);
-        EXPECT_TRUE(text(0, 64, 40, TEXT, "TRIM:")) << c.tenths;
         EXPECT_TRUE(text(2, 64, 62, WHITE, value)) << c.tenths;
         if (c.reading) {
             EXPECT_TRUE(text(0, 64, 90, TEXT, label)) << c.tenths;
