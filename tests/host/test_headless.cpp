@@ -119,6 +119,7 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"dump \"a\\n\"", "bad escape '\\n' in quotes (only \\\" and \\\\)"},
         {"window \"\"", "empty file name"},
         {"shot \"a\tb.png\"", "control character in file name 'a\\x09b.png'"},
+        {"dump \"a\x1F\"", "control character in file name 'a\\x1F'"},
     };
     for (const auto& [line, message] : cases) {
         HeadlessScript s;

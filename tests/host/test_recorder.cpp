@@ -155,6 +155,22 @@ TEST(Session, TicksInBatchesLeaveTheSameStateAsTicksOnTime) {
     host_set_local_time(nullptr);
 }
 
+// Presses and releases reach the button lines one a tick: the first at once, the next after the tick.
+TEST(Session, OnePointerEventATick) {
+    HostSession s{};
+    host_session_begin(&s);
+    host_session_run(&s, 35, -1);
+    host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count);
+    host_pointer_push(&s.pointer, false, 340, 220, s.sched.tick_count);
+    EXPECT_EQ(right_button_down, 1);
+    host_session_run(&s, 45, -1); // the tick at 40 ms, then the release
+    EXPECT_EQ(right_button_down, 0);
+    host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count); // waits for the tick at 50 ms
+    EXPECT_EQ(right_button_down, 0);
+    host_session_run(&s, 55, -1);
+    EXPECT_EQ(right_button_down, 1);
+}
+
 // Woken irregularly, as a real window is; the CLOCK page reads the local time.
 TEST(Session, RecordedSessionReplaysToTheSameFrame) {
     std::mt19937 random(16);

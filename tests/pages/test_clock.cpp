@@ -244,6 +244,8 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     fr = draw();
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
+    input(EV_VIEW_LONG); // and back to GMT
+    EXPECT_TRUE(draw().shows_text(0, 64, 10, GREY, "GMT"));
 }
 
 // The running clock carries seconds into minutes into hours and passes midnight to 00:00:00.

@@ -3,6 +3,7 @@
 // (soft keys, AoA bar, slip indicator) have their own tests and are sketched by their own routines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -24,16 +25,19 @@ constexpr uint32_t LABEL = 0xFF60F0F0, GREY = 0xFF707070, WHITE = 0xFFFFFFFF, RU
 constexpr uint32_t CYAN = 0xFF00FFFF, GREEN = 0xFF00FF00, RED = 0xFFFF0000, YELLOW = 0xFFFFFF00;
 constexpr uint32_t DARK = 0xFF202020, DEMO_RED = 0xFFFF0000;
 constexpr float RAD = 0.017453292f;
+constexpr uint32_t BLUE = 0xFF000090;
 
 class PageFrames : public ::testing::Test {
   protected:
-    // Demo mode NONE (tests that want DEMO 1 say so), the local time 01:22:38.
+    // Demo mode NONE (tests that want DEMO 1 say so), the local time 01:22:38, and the blue background,
+    // so that whatever is drawn in it shows.
     void SetUp() override {
         host_reset_all();
         host_start();
         static const ClockTime t{2024, 5, 3, 17, 1, 22, 38, 0};
         host_set_local_time(&t);
         device_settings.demo_mode = DEMO_NONE;
+        device_settings.option_flags |= OPTION_BLUE_BG;
     }
     void TearDown() override { host_set_local_time(nullptr); }
     static ProbeFrame draw(int32_t page) {
@@ -65,9 +69,9 @@ void hms(Sketch& s, int digits, int colons, const int x[5], int y, int cy, uint3
 }
 
 // CLOCK's lower half in every view but the analog clock: bus voltage, OAT, AoA bar and three rules.
-void clock_lower_half(Sketch& s) {
+void clock_lower_half(Sketch& s, const char* oat = "+22d") {
     s.text(0, 33, 66, LABEL, "Bus V").text(2, 33, 84, GREY, "14.1");
-    s.text(0, 33, 111, LABEL, "OAT C").text(2, 33, 129, GREY, "+22d");
+    s.text(0, 33, 111, LABEL, "OAT C").text(2, 33, 129, GREY, oat);
     page_draw_aoa_bar(s.px(), 77, 135, 30, false);
     s.line(10, 54, 118, 54, RULE).line(11, 100, 55, 100, RULE).line(64, 65, 64, 136, RULE);
 }
@@ -82,7 +86,7 @@ TEST_F(PageFrames, RunTime) {
         flight_time_selected = selected;
         current_page = PAGE_RUN_TIME;
         const uint32_t flight = selected ? WHITE : 0xFF608080, engine = selected ? 0xFF608080 : WHITE;
-        Sketch want;
+        Sketch want(BLUE);
         want.text(0, 64, 86, LABEL, "Flight Time").text(0, 64, 128, GREY, "HH:MM:SS");
         hms(want, 3, 4, x, 95, 93, flight, 7, 8, 9);
         want.text(0, 64, 15, LABEL, "Engine Run Time").text(0, 64, 57, GREY, "HH:MM:SS");
@@ -98,7 +102,7 @@ TEST_F(PageFrames, Timers) {
     t.hours = 1, t.minutes = 23, t.seconds = 45, t.running = 1;
     t.preset_hours = 2, t.preset_minutes = 34, t.preset_seconds = 56;
     current_page = PAGE_TIMER1;
-    Sketch want;
+    Sketch want(BLUE);
     want.text(0, 64, 8, LABEL, "Timer 1")
         .text(0, 64, 23, WHITE, "Count Down")
         .text(0, 66, 68, GREY, "HH:MM:SS");
@@ -110,7 +114,7 @@ TEST_F(PageFrames, Timers) {
 
     // TIMER 2 untouched: counting up from 0:00:00, stopped.
     current_page = PAGE_TIMER2;
-    Sketch two;
+    Sketch two(BLUE);
     two.text(0, 64, 8, LABEL, "Timer 2").text(0, 64, 23, WHITE, "Count Up").text(0, 66, 68, GREY, "HH:MM:SS");
     hms(two, 3, 4, big, 33, 31, WHITE, 0, 0, 0);
     two.line(20, 85, 108, 85, RULE).text(0, 64, 102, GREY, "Set Value:");
@@ -120,7 +124,7 @@ TEST_F(PageFrames, Timers) {
 
     // Editing TIMER 1's preset: the preset in the large digits 30 rows lower, arrows and ACCEPT, no keys.
     t.editing = 1;
-    Sketch edit;
+    Sketch edit(BLUE);
     edit.text(0, 64, 8, LABEL, "Timer 1")
         .text(0, 64, 23, WHITE, "Count Down")
         .text(0, 66, 98, GREY, "HH:MM:SS");
@@ -133,7 +137,7 @@ TEST_F(PageFrames, Timers) {
 TEST_F(PageFrames, ClockDigitalViews) {
     current_page = PAGE_CLOCK;
     // GMT in 24-hour time, the start options (TEMP IN C, TAS IN KT).
-    Sketch gmt;
+    Sketch gmt(BLUE);
     gmt.text(0, 64, 12, LABEL, "GMT Time").run(4, 18, 21, WHITE, "01").run(4, 49, 21, WHITE, ":");
     gmt.run(4, 58, 21, WHITE, "22").run(0, 91, 35, WHITE, ":38");
     clock_lower_half(gmt);
@@ -144,7 +148,7 @@ TEST_F(PageFrames, ClockDigitalViews) {
     device_settings.option_flags &= ~OPTION_24H_TIME;
     local_offset_hours = -2;
     clock_view = CLOCK_VIEW_LOCAL;
-    Sketch local;
+    Sketch local(BLUE);
     local.text(0, 64, 12, LABEL, "Local Time").run(0, 93, 20, RULE, "pm").run(4, 18, 21, WHITE, "11");
     local.run(4, 49, 21, WHITE, ":").run(4, 58, 21, WHITE, "22").run(0, 91, 35, WHITE, ":38");
     clock_lower_half(local);
@@ -153,17 +157,39 @@ TEST_F(PageFrames, ClockDigitalViews) {
 
     // Density altitude 1234.56 ft shows 1 and 200 with the feet glyph; no SET.
     clock_view = CLOCK_VIEW_DENSITY_ALT;
-    Sketch alt;
+    Sketch alt(BLUE);
     alt.text(0, 64, 12, LABEL, "Density Alt").run(4, 48, 23, WHITE, "1").run(3, 65, 23, WHITE, "200");
     alt.run(2, 103, 23, WHITE, "t");
     clock_lower_half(alt);
     EXPECT_EQ(difference(draw(PAGE_CLOCK), keys(alt)), "");
 
     clock_view = CLOCK_VIEW_AIRSPEED;
-    Sketch tas;
+    Sketch tas(BLUE);
     tas.text(0, 64, 12, LABEL, "True Airspeed").text(4, 64, 36, WHITE, "152 k");
     clock_lower_half(tas);
     EXPECT_EQ(difference(draw(PAGE_CLOCK), keys(tas)), "");
+
+    // DEMO 1 at a sweep of 6: 88 knots, 5300 ft, 23 degrees C. The AoA bar steps the filter once a frame.
+    device_settings.demo_mode = DEMO_1;
+    demo_sweep = 6.0f;
+    for (int32_t view : {CLOCK_VIEW_DENSITY_ALT, CLOCK_VIEW_AIRSPEED}) {
+        clock_view = view;
+        const float filter = aoa_filter_state;
+        const ProbeFrame got = draw(PAGE_CLOCK);
+        aoa_filter_state = filter;
+        Sketch demo(BLUE);
+        if (view == CLOCK_VIEW_AIRSPEED)
+            demo.text(0, 64, 12, LABEL, "True Airspeed").text(4, 64, 36, WHITE, "88 k");
+        else
+            demo.text(0, 64, 12, LABEL, "Density Alt")
+                .run(4, 48, 23, WHITE, "5")
+                .run(3, 65, 23, WHITE, "300")
+                .run(2, 103, 23, WHITE, "t");
+        clock_lower_half(demo, "+23d");
+        keys(demo);
+        demo_label(demo);
+        EXPECT_EQ(difference(got, demo), "") << "view " << view;
+    }
 }
 
 // Set Clock: the time 34 rows lower, the local offset under it, three arrows and ACCEPT; no keys. In the
@@ -174,7 +200,7 @@ TEST_F(PageFrames, SetClock) {
     page_clock_input();
     clock_blink = 1;
     auto set_clock = [](bool offset_shown) {
-        Sketch s;
+        Sketch s(BLUE);
         s.text(0, 64, 8, LABEL, "Set Clock").text(0, 64, 25, LABEL, "(24 Hour GMT)");
         s.mask(MASK_ARROW_UP, 3, 40).mask(MASK_ARROW_DOWN, 3, 115).mask(MASK_ARROW_RIGHT, 115, 115);
         s.text(0, 64, 152, LABEL, "ACCEPT");
@@ -194,11 +220,12 @@ TEST_F(PageFrames, SetClock) {
 TEST_F(PageFrames, AnalogClock) {
     clock_view = CLOCK_VIEW_ANALOG;
     current_page = PAGE_CLOCK;
-    Sketch want;
+    Sketch want(BLUE);
     const char* numerals[] = {"12", "3", "6", "9"};
     for (int i = 0; i < 4; ++i) {
         const float a = static_cast<float>(i < 3 ? 90 * i : -90) * RAD;
-        uint32_t box[18 * 18] = {};
+        uint32_t box[18 * 18];
+        std::fill(box, box + 18 * 18, BLUE);
         int32_t pen = static_cast<int32_t>(std::round(9.0f - font_text_width(1, numerals[i]) / 2.0f)) + 2;
         for (const char* c = numerals[i]; *c; ++c) pen += font_draw_glyph(box, 18, 18, 1, pen, 0, GREY, *c);
         gfx_blit_image(want.px(), box, 18, 18, static_cast<int>(64.0f + 43.0f * std::sin(a) - 11.0f),
@@ -239,7 +266,7 @@ TEST_F(PageFrames, GMeterViews) {
         return s;
     };
     // The bar: segments 2..17 lit below the fraction's 17.5 of 25, dark lines on 18, 21 and 24.
-    Sketch bar;
+    Sketch bar(BLUE);
     bar.text(0, 64, 8, LABEL, "G Load").rect(40, 126, 88, 132, CYAN);
     for (int k = 0; k <= 23; ++k) {
         const int n = k + 2, y = 120 - 4 * k, x0 = 46 - 2 * k, x1 = 82 + 2 * k;
@@ -250,7 +277,7 @@ TEST_F(PageFrames, GMeterViews) {
     EXPECT_EQ(difference(draw(PAGE_G_METER), finish(bar)), "");
 
     g_view = 1;
-    Sketch number;
+    Sketch number(BLUE);
     number.text(0, 64, 8, LABEL, "G Load").text(5, 59, 60, WHITE, "+1.4");
     number.text(0, 18, 105, LABEL, "L").text(0, 113, 105, LABEL, "H");
     peaks_under(number);
@@ -272,11 +299,12 @@ TEST_F(PageFrames, GMeterViews) {
             *x = 82.0f - r * std::sin(deg * RAD);
             *y = 72.0f - r * std::cos(deg * RAD);
         };
-        Sketch dial;
+        Sketch dial(BLUE);
         for (int a = 0, v = sc.first; a < 185; a += sc.arc, --v) {
             char text[4];
             std::snprintf(text, sizeof text, "%d", v);
-            uint32_t tile[18 * 18] = {};
+            uint32_t tile[18 * 18];
+            std::fill(tile, tile + 18 * 18, BLUE);
             font_draw_text_left(tile, 18, 18, 0, std::lroundf(9.0f - font_text_width(0, text) * 0.5f) + 2, 2,
                                 GREY, text);
             float x, y;
@@ -324,7 +352,7 @@ TEST_F(PageFrames, AoaViews) {
     auto span = [](Sketch& s, int row, int x0, int x1, uint32_t color) {
         s.rect(x0, row, x1 + 1, row + 1, color);
     };
-    Sketch tape;
+    Sketch tape(BLUE);
     tape.run(0, 5, 2, GREY, "G Load");
     const char* g_labels[] = {"+3", "+2", "+1", "+0"};
     const int g_rows[] = {19, 55, 90, 127};
@@ -355,7 +383,7 @@ TEST_F(PageFrames, AoaViews) {
     device_settings.demo_mode = DEMO_2;
     aoa_view = 1;
     aoa_filter_state = 80.0f;
-    Sketch bar;
+    Sketch bar(BLUE);
     bar.text(0, 64, 8, LABEL, "AoA").rect(40, 126, 88, 132, CYAN);
     for (int i = 1; i <= 10; ++i) {
         const int y = 115 - 9 * (i - 1), x0 = 42 - 4 * (i - 1), x1 = 86 + 4 * (i - 1);
