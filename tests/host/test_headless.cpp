@@ -65,10 +65,11 @@ TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
                                "expect 127 159 0Xff00aa10\n"
                                "shot b.png 8\n"
                                "shot \"my #1 \\\"shot\\\" \\\\.png\"\r\n"
-                               "dump a#b\xC3\xA9\"\n",
+                               "dump a#b\xC3\xA9\"\n"
+                               "shot c.png 1\n",
                                &s, &error))
         << error;
-    ASSERT_EQ(s.commands.size(), 10u);
+    ASSERT_EQ(s.commands.size(), 11u);
     const auto& c = s.commands;
     EXPECT_EQ(std::tuple(c[0].line, c[0].duration_ms, c[1].duration_ms), std::tuple(3, 7000u, 0u));
     EXPECT_EQ(std::tuple(c[2].duration_ms, c[3].button, c[3].duration_ms),
@@ -78,6 +79,15 @@ TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
     EXPECT_EQ(std::tuple(c[7].line, c[7].file, c[7].scale), std::tuple(10, "b.png", 8));
     EXPECT_EQ(c[8].file, "my #1 \"shot\" \\.png");
     EXPECT_EQ(c[9].file, "a#b\xC3\xA9\"");
+    EXPECT_EQ(c[10].scale, 1);
+    // One word more than each command takes is refused.
+    for (const char* line : {"wait 1s 2", "press view 2", "release view 2", "click view 2", "hold view 1s 2",
+                             "mouse down 1 2 3", "local-time 12:00:00 2", "probe 1 2 3",
+                             "expect 1 2 0xFF000000 4", "shot a.png 2 3", "window a.png 2", "dump a 2"}) {
+        std::string why;
+        EXPECT_FALSE(headless_parse("t.zts", line, &s, &why)) << line;
+        EXPECT_NE(why.find("wrong number of words"), std::string::npos) << line;
+    }
 }
 
 TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {

@@ -82,6 +82,8 @@ TEST(Keys, BindingsAsTheControlsTableLists) {
         {HOST_KEY_Q, CTRL, HOST_ACTION_QUIT, ""},
         {HOST_KEY_Q, 0, NONE, ""},
         {HOST_KEY_ESCAPE, 0, HOST_ACTION_QUIT, ""},
+        {HOST_KEY_ESCAPE, CTRL | SHIFT, HOST_ACTION_QUIT, ""},
+        {HOST_KEY_ESCAPE, ALT, HOST_ACTION_QUIT, ""},
     };
     host_reset_all();
     HostPointerQueue q;

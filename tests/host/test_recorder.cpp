@@ -155,6 +155,18 @@ TEST(Session, TicksInBatchesLeaveTheSameStateAsTicksOnTime) {
     host_set_local_time(nullptr);
 }
 
+// A stall that drops a single tick is noted as well.
+TEST(Recorder, NotesASingleSkippedTick) {
+    HostSession s{};
+    Recording rec;
+    begin_recorded(&s, &rec, ClockTime{2000, 1, 6, 1, 8, 0, 0, 0});
+    host_session_run(&s, 40, 2);
+    host_set_local_time(nullptr);
+    EXPECT_EQ(s.sched.ticks_skipped, 1u);
+    EXPECT_TRUE(host_recorder_finish(&s.recorder));
+    EXPECT_NE(rec.body().find("# the window skipped 1 ticks"), std::string::npos) << rec.body();
+}
+
 // Presses and releases reach the button lines one a tick: the first at once, the next after the tick.
 TEST(Session, OnePointerEventATick) {
     HostSession s{};

@@ -69,6 +69,12 @@ TEST(ViewScale, EnlargedPixelsAreWholeSquaresAndOnlyTheRectIsWritten) {
             uint32_t want = inside ? pic[((y - 50) / 2) * BEZEL_WIDTH + (x - 50) / 2] : 0x12345678u;
             ASSERT_EQ(win[y * W + x], want) << x << "," << y;
         }
+    // A window cut short (a forced size) shows the same pixels as far as it reaches.
+    const int W2 = 400, H2 = 500;
+    std::vector<uint32_t> cut(W2 * H2, 0x12345678);
+    host_view_draw(f, pic.data(), r, cut.data(), W2, W2, H2);
+    for (int y = 0; y < H2; ++y)
+        for (int x = 0; x < W2; ++x) ASSERT_EQ(cut[y * W2 + x], win[y * W + x]) << x << "," << y;
 }
 
 TEST(ViewScale, ShrunkPixelsAreBlockMeansAndMarginsArePlain) {

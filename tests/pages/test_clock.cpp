@@ -244,6 +244,9 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     fr = draw();
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
+    clock_time.hour = 1; // 01:30 GMT is 22:30 three hours behind: pm
+    local_offset_hours = -3;
+    EXPECT_TRUE(draw().shows_text(0, 116, 10, GREY, "pm"));
     input(EV_VIEW_LONG); // and back to GMT
     EXPECT_TRUE(draw().shows_text(0, 64, 10, GREY, "GMT"));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/flight.h"
+#include "core/page.h"
 #include "gfx/font.h"
 #include "host/host.h"
 #include "pages/g_meter.h"
@@ -109,4 +110,18 @@ TEST_F(GMeter, DialScaleFromTheLimits) {
         font_draw_text_left(ref.px(), FRAME_WIDTH, FRAME_HEIGHT, 0, 81, 15, 0xFF707070, c.top);
         EXPECT_TRUE(fr.same(ref, {73, 15, 90, 30})) << c.top;
     }
+}
+
+// With demo mode NONE the page itself sets the channel's target: shown for 60 ticks, the number view
+// settles at +2.8.
+TEST_F(GMeter, NoneClimbsToTheLiveTarget) {
+    device_settings.demo_mode = DEMO_NONE;
+    current_page = PAGE_G_METER;
+    g_view = 1;
+    for (int i = 0; i < 60; ++i) host_tick_10ms();
+    ProbeFrame want;
+    font_draw_text_centered(want.px(), 5, 59, 60, 0xFFFFFFFF, "+2.8");
+    ProbeFrame got;
+    std::copy(host_frame.pixels, host_frame.pixels + FRAME_PIXELS, got.px());
+    EXPECT_TRUE(got.same(want, {0, 30, 127, 90}));
 }

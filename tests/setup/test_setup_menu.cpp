@@ -234,6 +234,33 @@ TEST_F(SetupMenu, ValuesStopAtTheirEndsAndStoreEveryStep) {
     EXPECT_EQ(d.audio_volume, 0u);
 }
 
+// One press moves a value by its step from the stored value: 5 for the AOA limits, 1 for the rest.
+TEST_F(SetupMenu, EachPressStepsByItsUnit) {
+    struct Case {
+        int32_t item, selects, event;
+        int32_t* field;
+        int32_t want;
+    } cases[] = {
+        {6, 0, UP, &d.aoa_prestall_limit, 155},
+        {6, 1, DOWN, &d.aoa_cruise_limit, 45},
+        {7, 0, UP, &d.g_limit_positive, 21},
+        {7, 1, DOWN, &d.g_limit_negative, -11},
+        {8, 0, UP, &d.slip_trim, 1},
+        {9, 0, DOWN, &d.roll_trim, -1},
+        {10, 0, UP, &d.pitch_trim, 1},
+        {11, 0, DOWN, &d.oat_trim, -1},
+        {15, 1, UP, &d.ias_trim_low, 1},
+        {16, 1, DOWN, &d.alt_trim_low, -1},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        open(c.item);
+        send(SEL, c.selects);
+        send(c.event);
+        EXPECT_EQ(*c.field, c.want) << SETUP_ITEM_TEXT[c.item];
+    }
+}
+
 // A trim step takes the live reading as its reference; HIGH TRIM opens only far enough from LOW's.
 TEST_F(SetupMenu, TrimReferencesAndTheHighTrimsAvailability) {
     open(16);
