@@ -220,34 +220,43 @@ TEST_F(PageFrames, SetClock) {
 TEST_F(PageFrames, AnalogClock) {
     clock_view = CLOCK_VIEW_ANALOG;
     current_page = PAGE_CLOCK;
-    Sketch want(BLUE);
-    const char* numerals[] = {"12", "3", "6", "9"};
-    for (int i = 0; i < 4; ++i) {
-        const float a = static_cast<float>(i < 3 ? 90 * i : -90) * RAD;
-        uint32_t box[18 * 18];
-        std::fill(box, box + 18 * 18, BLUE);
-        int32_t pen = static_cast<int32_t>(std::round(9.0f - font_text_width(1, numerals[i]) / 2.0f)) + 2;
-        for (const char* c = numerals[i]; *c; ++c) pen += font_draw_glyph(box, 18, 18, 1, pen, 0, GREY, *c);
-        gfx_blit_image(want.px(), box, 18, 18, static_cast<int>(64.0f + 43.0f * std::sin(a) - 11.0f),
-                       static_cast<int>(80.0f - 43.0f * std::cos(a) - 9.0f));
-    }
-    for (int step : {30, 6})
-        for (int deg = 0; deg < 360; deg += step) {
-            const float a = -static_cast<float>(deg) * RAD, in = step == 30 ? 52.0f : 57.0f;
-            want.line(64 + 60 * std::sin(a), 80 - 60 * std::cos(a), 64 + in * std::sin(a),
-                      80 - in * std::cos(a), GREY);
+    draw(PAGE_CLOCK); // reads 01:22:38; then 13:47:05, past noon: pm, the hour hand from 1
+    for (int hms : {12238, 134705}) {
+        const int h = hms / 10000, m = hms / 100 % 100, sec = hms % 100;
+        clock_time.hour = static_cast<uint16_t>(h), clock_time.minute = static_cast<uint16_t>(m);
+        clock_time.second = static_cast<uint16_t>(sec);
+        Sketch want(BLUE);
+        const char* numerals[] = {"12", "3", "6", "9"};
+        for (int i = 0; i < 4; ++i) {
+            const float a = static_cast<float>(i < 3 ? 90 * i : -90) * RAD;
+            uint32_t box[18 * 18];
+            std::fill(box, box + 18 * 18, BLUE);
+            int32_t pen = static_cast<int32_t>(std::round(9.0f - font_text_width(1, numerals[i]) / 2.0f)) + 2;
+            for (const char* c = numerals[i]; *c; ++c)
+                pen += font_draw_glyph(box, 18, 18, 1, pen, 0, GREY, *c);
+            gfx_blit_image(want.px(), box, 18, 18, static_cast<int>(64.0f + 43.0f * std::sin(a) - 11.0f),
+                           static_cast<int>(80.0f - 43.0f * std::cos(a) - 9.0f));
         }
-    want.text(0, 64, 10, GREY, "GMT").text(0, 116, 10, GREY, "am");
-    auto hand = [&](float deg, float length, float tail, uint32_t color) {
-        const float a = deg * RAD, b = (deg + 180.0f) * RAD;
-        want.line(64, 80, 64 + length * std::cos(a), 80 + length * std::sin(a), color);
-        want.line(64, 80, 64 + tail * std::cos(b), 80 + tail * std::sin(b), color);
-    };
-    hand((22.0f / 60.0f + 1.0f) * 30.0f - 90.0f, 35, 9, WHITE);
-    hand((38.0f / 60.0f + 22.0f) * 6.0f - 90.0f, 53, 9, WHITE);
-    hand(38.0f * 6.0f - 90.0f, 60, 12, 0xFF00B000);
-    want.text(0, 64, 150, GREY, "SET");
-    EXPECT_EQ(difference(draw(PAGE_CLOCK), keys(want)), "");
+        for (int step : {30, 6})
+            for (int deg = 0; deg < 360; deg += step) {
+                const float a = -static_cast<float>(deg) * RAD, in = step == 30 ? 52.0f : 57.0f;
+                want.line(64 + 60 * std::sin(a), 80 - 60 * std::cos(a), 64 + in * std::sin(a),
+                          80 - in * std::cos(a), GREY);
+            }
+        want.text(0, 64, 10, GREY, "GMT").text(0, 116, 10, GREY, h >= 12 ? "pm" : "am");
+        auto hand = [&](float deg, float length, float tail, uint32_t color) {
+            const float a = deg * RAD, b = (deg + 180.0f) * RAD;
+            want.line(64, 80, 64 + length * std::cos(a), 80 + length * std::sin(a), color);
+            want.line(64, 80, 64 + tail * std::cos(b), 80 + tail * std::sin(b), color);
+        };
+        const float hf = static_cast<float>(h > 12 ? h - 12 : h), mf = static_cast<float>(m);
+        const float sf = static_cast<float>(sec);
+        hand((mf / 60.0f + hf) * 30.0f - 90.0f, 35, 9, WHITE);
+        hand((sf / 60.0f + mf) * 6.0f - 90.0f, 53, 9, WHITE);
+        hand(sf * 6.0f - 90.0f, 60, 12, 0xFF00B000);
+        want.text(0, 64, 150, GREY, "SET");
+        EXPECT_EQ(difference(draw(PAGE_CLOCK), keys(want)), "") << hms;
+    }
 }
 
 // G METER in DEMO 1 at a sweep of 6: 1.4 G, seven tenths of the +2.0 limit; the peaks at their start.

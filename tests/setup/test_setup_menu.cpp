@@ -308,6 +308,10 @@ TEST_F(SetupMenu, DemoModeSelectsWithoutLeavingAndStopsTheOscillators) {
     for (int i = 0; i < 5; ++i) host_tick_10ms();
     EXPECT_EQ(demo_sweep, sweep);
     EXPECT_EQ(demo_roll_deg, roll);
+    for (int32_t row : {1, 2, 0}) {
+        send(DOWN);
+        EXPECT_EQ(s.demo_mode_cursor, row);
+    }
     send(UP); // wraps to DEMO 2
     send(SEL);
     EXPECT_EQ(d.demo_mode, DEMO_2);
