@@ -101,6 +101,7 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"Wait 1s", "unknown command 'Wait' (see --help)"},
         {"wa\x01it 1s", "unknown command 'wa\\x01it' (see --help)"},
         {long_word, "unknown command '" + long_word.substr(0, 40) + "...' (see --help)"},
+        {long_word.substr(0, 40), "unknown command '" + long_word.substr(0, 40) + "' (see --help)"},
         {"\xEF\xBB\xBFwait 1s", "unknown command '\\xEF\\xBB\\xBFwait' (see --help)"},
         {"wait", "wrong number of words for 'wait': expected 'wait DURATION'"},
         {"hold view", "wrong number of words for 'hold': expected 'hold BUTTON DURATION'"},

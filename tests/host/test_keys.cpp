@@ -30,7 +30,7 @@ TEST(Keys, HeldKeyHoldsTheButtonAsTheMouseWould) {
     key(HOST_KEY_V, true, false, HOST_MOD_CTRL);
     key(HOST_KEY_V, false);
     EXPECT_EQ(left_button_down, 1);
-    key(HOST_KEY_LEFT, false);
+    key(HOST_KEY_LEFT, false, false, HOST_MOD_CTRL); // let go with Ctrl held: the left key's release
     EXPECT_EQ(left_button_down, 0);
     // A second key-down without the repeat flag, as some platforms send, is the same held key.
     key(HOST_KEY_RIGHT, true);

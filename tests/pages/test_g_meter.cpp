@@ -60,6 +60,7 @@ TEST_F(GMeter, BarFractionFromTheLimits) {
     EXPECT_FALSE(one.same(zero));
     EXPECT_TRUE(page_at(-0.5f).same(one));
     EXPECT_TRUE(page_at(2.8f).same(page_at(2.0f)));
+    EXPECT_EQ(page_at(2.8f).at(2, 32), 0xFFFF0000u); // segment 24: rows 32..34 from column 2
     EXPECT_FALSE(page_at(1.9f).same(page_at(2.0f)));
     device_settings.g_limit_negative = -5; // half a G or less: the bar stays dark
     EXPECT_TRUE(page_at(-0.5f).same(zero));
@@ -91,6 +92,7 @@ TEST_F(GMeter, DialScaleFromTheLimits) {
         {30, -10, 45.0f, "3", 37, 27, 73, 113},  {31, -10, 22.5f, "5", 53, 16, 76, 112},
         {20, -11, 22.5f, "5", 53, 16, 76, 112},  {60, -10, 11.25f, "9", 53, 16, 76, 112},
         {20, -31, 11.25f, "9", 53, 16, 76, 112}, {-40, -20, 11.25f, "9", 53, 16, 76, 112},
+        {20, -30, 22.5f, "5", 53, 16, 76, 112},
     };
     for (const auto& c : cases) {
         device_settings.g_limit_positive = c.positive;

@@ -295,8 +295,9 @@ TEST_F(PageFrames, GMeterViews) {
     // The dial: numerals every `arc` degrees at radius 50, nine major and eight minor ticks, the needle,
     // the limit marks (radius 68 to 57) and the peak marks (67 to 58). The start limits give 45 degrees
     // a G and numerals 3..-1; a negative limit of -2.0 gives 22.5 degrees a G and numerals 5..-3, 23
-    // degrees apart.
+    // degrees apart. The high peak, cleared to 1.0, follows the load to 1.4 on the very frame.
     g_view = 2;
+    g_peak_high = 1.0f;
     const struct {
         int32_t negative;
         float k;
@@ -339,7 +340,7 @@ TEST_F(PageFrames, GMeterViews) {
             uint32_t color;
         } marks[] = {{2.0f, 68, 57, RED},
                      {sc.negative / 10.0f, 68, 57, RED},
-                     {2.5f, 67, 58, CYAN},
+                     {page_demo_g(), 67, 58, CYAN},
                      {0.5f, 67, 58, CYAN}};
         for (const auto& m : marks) {
             const float psi = ((m.g - 1.0f) * sc.k - 90.0f) * RAD;
@@ -347,7 +348,7 @@ TEST_F(PageFrames, GMeterViews) {
                       72 - m.r1 * std::cos(psi), m.color);
         }
         dial.text(0, 26, 8, LABEL, "G Load").text(0, 111, 95, LABEL, "L").text(0, 111, 30, LABEL, "H");
-        dial.text(1, 115, 113, WHITE, "0.5").text(1, 115, 48, WHITE, "2.5");
+        dial.text(1, 115, 113, WHITE, "0.5").text(1, 115, 48, WHITE, "1.4");
         EXPECT_EQ(difference(draw(PAGE_G_METER), finish(dial)), "") << "negative limit " << sc.negative;
     }
 }

@@ -70,6 +70,9 @@ TEST_F(Timer, CountingFromAResetOrAtTheWrap) {
     t.hours = 98, t.minutes = t.seconds = 59, t.tenths = 9, t.running = 1;
     ticks(1);
     EXPECT_EQ(value(), "0:00:00");
+    t.hours = 97, t.minutes = t.seconds = 59, t.tenths = 9;
+    ticks(1);
+    EXPECT_EQ(value(), "98:00:00");
     EXPECT_EQ(user_timers[1].tenths, 0);
 }
 
