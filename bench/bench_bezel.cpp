@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "host/bezel.h"
+#include "front/bezel.h"
 #include "host/host.h"
 
 namespace {

@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "host/headless.h"
+#include "headless/run.h"
+#include "headless/script.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 # Run by `cmake --install`: writes the desktop entry with the installed program's path and installs it.
 # In: ZT30_BINDIR, ZT30_DATADIR (relative to the prefix, or absolute), ZT30_ENTRY_IN, ZT30_ENTRY_OUT.
+# A relative prefix is taken from the folder cmake --install runs in, as the files themselves are.
 foreach(dir BINDIR DATADIR)
   if(IS_ABSOLUTE "${ZT30_${dir}}")
     set(${dir} "${ZT30_${dir}}")
   else()
     set(${dir} "${CMAKE_INSTALL_PREFIX}/${ZT30_${dir}}")
   endif()
+  get_filename_component(${dir} "${${dir}}" ABSOLUTE)
 endforeach()
 set(program "${BINDIR}/zt30-sim")
 

@@ -9,7 +9,7 @@ if(TARGET zt30-soak)
   find_program(ZT30_BASH_S bash)
   if(ZT30_BASH_S)
     add_test(NAME soak.command_line
-             COMMAND ${ZT30_BASH_S} ${CMAKE_SOURCE_DIR}/tests/host/soak_cli.sh $<TARGET_FILE:zt30-soak>
+             COMMAND ${ZT30_BASH_S} ${CMAKE_SOURCE_DIR}/tests/soak/command_line.sh $<TARGET_FILE:zt30-soak>
                      $<TARGET_FILE:zt30-headless> ${ZT30_SOAK_DIR}/command-line)
   endif()
   set_tests_properties(soak.hour PROPERTIES LABELS soak TIMEOUT 1200)

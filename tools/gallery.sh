@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders every page view and every SETUP screen with the headless runner into OUT_DIR (default
-# docs/screens): one PNG per screen at twice the size, and contact-sheet.png with all of them at 1:1.
+# docs/screens), then a few pages with flight values given: one PNG per screen at twice the size, and
+# contact-sheet.png with all of them at 1:1.
 #
 #   tools/gallery.sh [BUILD_DIR [OUT_DIR]]      (or: make screens)
 #
@@ -193,6 +194,36 @@ open_item 1
 shot setup-demo-mode "DEMO MODE"
 cmd "click both"
 shot setup-list-end "SETUP list end"
+
+# Flight values given with the flight command; they show with DEMO MODE NONE. DEMO MODE opens with its
+# cursor on NONE, the right key selects it; then out of the list and on to the pages.
+open_item 0
+cmd "click right"
+cmd "click both"
+cmd "click both"
+cmd "flight roll=30"
+cmd "click left"
+shot flight-attitude-bank "bank 30"
+# A load over the G alert (+2.0) and the angle of attack at the PRE-STALL limit (15.0), each settled.
+cmd "flight roll=- g=3.5 aoa=15"
+cmd "click left"
+cmd "wait 2s"
+shot flight-g-meter-bar "G 3.5 bar"
+cmd "click view"
+cmd "click view"
+shot flight-g-meter-dial "G 3.5 dial"
+cmd "click view"
+cmd "click left"
+cmd "wait 2s"
+shot flight-aoa-prestall "AoA 15.0"
+# CLOCK's air data: left four times from AOA; VIEW to density altitude and true airspeed.
+cmd "flight tas=118 dalt=6500 oat=-4 volts=13.8"
+for _ in 1 2 3 4; do cmd "click left"; done
+for _ in 1 2 3; do cmd "click view"; done
+shot flight-clock-density-alt "dens. alt 6500"
+cmd "click view"
+shot flight-clock-airspeed "TAS 118"
+cmd "click view"
 
 (cd "$work" && "$headless" gallery.zts)
 rm -f "$out"/[0-9][0-9]-*.png "$out"/contact-sheet.png

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/bezel.h"
+#include "front/bezel.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {

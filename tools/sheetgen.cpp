@@ -17,7 +17,7 @@
 
 #include "gfx/font.h"
 #include "gfx/gfx.h"
-#include "host/png_write.h"
+#include "files/png.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "core/buttons.h"
 
 #include "core/page.h"
-#include "host/host.h"
+#include "host/host.h" // the host owns the three button lines; the decoder samples them
 #include "pages/aoa.h"
 #include "pages/clock.h"
 #include "pages/g_meter.h"

@@ -1,5 +1,6 @@
 #include "core/flight.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "setup/settings.h"
@@ -15,6 +16,50 @@ float demo_sweep = 0.0f;
 int32_t demo_sweep_dir = 1;
 float live_pitch_deg = 0.0f;
 float live_slip = 0.0f;
+float live_roll_deg = 0.0f;
+FlightState flight_state{};
+
+const FlightValueInfo FLT_VALUES[FLT_VALUE_COUNT] = {
+    {"pitch", -180.0f, 180.0f},   {"roll", -180.0f, 180.0f}, {"slip", -20.0f, 20.0f},
+    {"aoa", -30.0f, 60.0f},       {"g", -10.0f, 10.0f},      {"tas", 0.0f, 999.0f},
+    {"dalt", -2000.0f, 60000.0f}, {"oat", -99.0f, 99.0f},    {"volts", 0.0f, 40.0f},
+};
+
+bool flt_state_set(FlightState* s, int32_t id, float v) {
+    if (id < 0 || id >= FLT_VALUE_COUNT || !std::isfinite(v)) return false;
+    s->value[id] = std::clamp(v, FLT_VALUES[id].lo, FLT_VALUES[id].hi);
+    s->given |= 1u << id;
+    return true;
+}
+
+void flt_state_unset(FlightState* s, int32_t id) {
+    if (id < 0 || id >= FLT_VALUE_COUNT) return;
+    s->value[id] = 0.0f;
+    s->given &= ~(1u << id);
+}
+
+int32_t flt_key_id(std::string_view key) {
+    for (int32_t i = 0; i < FLT_VALUE_COUNT; ++i)
+        if (key == FLT_VALUES[i].key) return i;
+    return -1;
+}
+
+bool flt_value(int32_t id, float* v) {
+    if (device_settings.demo_mode != DEMO_NONE || !(flight_state.given >> id & 1u)) return false;
+    *v = flight_state.value[id];
+    return true;
+}
+
+float flt_value_or(int32_t id, float fallback) {
+    float v;
+    return flt_value(id, &v) ? v : fallback;
+}
+
+void flt_live_update() {
+    live_pitch_deg = flt_value_or(FLT_PITCH, 0.0f);
+    live_slip = flt_value_or(FLT_SLIP, 0.0f);
+    live_roll_deg = flt_value_or(FLT_ROLL, 0.0f);
+}
 
 void flt_smooth_step() {
     for (int i = 0; i < SMOOTH_CHANNELS; ++i) {
@@ -43,6 +88,8 @@ void flt_reset() {
     demo_sweep_dir = 1;
     live_pitch_deg = 0.0f;
     live_slip = 0.0f;
+    live_roll_deg = 0.0f;
+    flight_state = FlightState{};
 }
 
 void flt_start() {

@@ -1,6 +1,7 @@
 #include "core/page.h"
 
 #include "core/buttons.h"
+#include "core/flight.h"
 #include "gfx/colors.h"
 #include "gfx/fmt.h"
 #include "gfx/font.h"
@@ -84,6 +85,7 @@ void latch_alert(int32_t expired, uint32_t visual_bit, int32_t& alert, int32_t& 
 } // namespace
 
 void page_draw_frame(uint32_t* frame) {
+    flt_live_update(); // the given values as DEMO MODE stands for this frame
     if (brightness_overlay_shown == 1)
         page_draw_brightness(frame);
     else

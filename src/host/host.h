@@ -39,6 +39,12 @@ void host_start();
 // A left-button press or release at client (x, y), each taken as a signed 16-bit value.
 void host_hit_test(bool press, int x, int y);
 
+// The instrument's buttons as a user sees them; BOTH is the marker that presses both soft keys.
+enum HostButton : int32_t { HOST_BUTTON_VIEW, HOST_BUTTON_LEFT, HOST_BUTTON_RIGHT, HOST_BUTTON_BOTH };
+
+// The centre of a button's region of the bezel, in window client coordinates.
+void host_button_point(HostButton b, int* x, int* y);
+
 // One paint request; renders one in ten. Returns true when it rendered.
 bool host_paint();
 

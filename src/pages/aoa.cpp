@@ -67,16 +67,23 @@ float page_demo_g() {
     return demo_sweep * 6.2831855f / 360.0f * 360.0f / 6.2831855f / 15.0f + 1.0f;
 }
 
+float page_peak_g() {
+    // A given load factor is a real one, so the peaks record what is shown rather than a demo value
+    // that stands still.
+    float given;
+    return flt_value(FLT_LOAD, &given) ? smooth_output[LOAD_FACTOR_CHANNEL] : page_demo_g();
+}
+
 void page_aoa_draw(uint32_t* frame) {
     gfx_fill_rect(frame, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, setup_background_color());
-    smooth_target[LOAD_FACTOR_CHANNEL] = LIVE_G_TARGET;
+    smooth_target[LOAD_FACTOR_CHANNEL] = flt_value_or(FLT_LOAD, LIVE_G_TARGET);
     const bool demo = device_settings.demo_mode != DEMO_NONE;
     if (aoa_view == 0) {
-        float aoa = demo ? page_aoa_filter_step(demo_sweep) : AOA_FALLBACK_DEG;
+        float aoa = page_aoa_current();
         float g = demo ? demo_sweep / 15.0f + 1.0f : smooth_output[LOAD_FACTOR_CHANNEL];
         page_aoa_draw_tape_view(frame, g, aoa);
     } else {
-        float v = page_aoa_normalized(demo ? page_aoa_filter_step(demo_sweep) : AOA_FALLBACK_DEG);
+        float v = page_aoa_normalized(page_aoa_current());
         page_aoa_draw_bar_view(frame, std::max(0.0f, std::min(1.0f, v)));
     }
     font_draw_text_centered(frame, 0, 64, 150, COLOR_SECONDARY, "CLR PK");
@@ -126,7 +133,7 @@ void page_aoa_draw_tape_view(uint32_t* frame, float g, float aoa) {
         span(frame, yg + i, 51 - i, 54 - i, COLOR_WHITE);
     }
 
-    float gd = page_demo_g();
+    float gd = page_peak_g();
     if (gd > g_peak_high) g_peak_high = gd;
     peak_mark(frame, load_row(g_peak_high), 45, 54);
     if (g_peak_low > gd) g_peak_low = gd;

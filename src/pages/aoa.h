@@ -9,6 +9,9 @@ extern float aoa_peak_low;
 // The demo load factor the load peaks follow: demo_sweep / 15 + 1 by way of a degree-radian round trip
 // in single precision (1.0 to about 1.8 G).
 float page_demo_g();
+// What the load peaks follow: the shown load factor while one is given (DEMO MODE NONE), else
+// page_demo_g.
+float page_peak_g();
 
 // The whole page: background, the view chosen by aoa_view, "CLR PK", soft keys and the demo label.
 void page_aoa_draw(uint32_t* frame);

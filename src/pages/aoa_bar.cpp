@@ -40,6 +40,13 @@ float page_aoa_filter_step(float x) {
     return out;
 }
 
+float page_aoa_current() {
+    float given;
+    if (device_settings.demo_mode != DEMO_NONE) return page_aoa_filter_step(demo_sweep);
+    if (flt_value(FLT_AOA, &given)) return page_aoa_filter_step(given);
+    return AOA_FALLBACK_DEG;
+}
+
 float page_aoa_normalized(float aoa) {
     const DeviceSettings& s = device_settings;
     if (s.aoa_prestall_limit == s.aoa_cruise_limit) return 0.0f;
@@ -49,9 +56,7 @@ float page_aoa_normalized(float aoa) {
 }
 
 void page_draw_aoa_bar(uint32_t* frame, int32_t x, int32_t y, int32_t w, bool title_shift) {
-    float v = device_settings.demo_mode != DEMO_NONE ? page_aoa_normalized(page_aoa_filter_step(demo_sweep))
-                                                     : page_aoa_normalized(AOA_FALLBACK_DEG);
-    v = std::min(v, 1.0f);
+    float v = std::min(page_aoa_normalized(page_aoa_current()), 1.0f);
 
     font_draw_text_centered(frame, 0, x + w / 2 - (title_shift ? 4 : 0), y - (title_shift ? 66 : 68),
                             COLOR_LABEL, "AoA");

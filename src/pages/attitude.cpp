@@ -242,10 +242,11 @@ void page_attitude_draw(uint32_t* frame) {
         roll = demo_roll_deg * TWO_PI / 360.0f;
         pitch = demo_sweep * TWO_PI / 360.0f;
     } else {
-        // A positive roll trim turns the horizon the other way from a positive demo roll.
+        // A positive roll trim turns the horizon the other way from a positive demo roll; the live roll
+        // (right bank positive) adds to the trim, as the live pitch does.
         slip = live_slip;
         pitch = (pt + live_pitch_deg) * DEG_TO_RAD;
-        roll = -rt * DEG_TO_RAD;
+        roll = -(rt + live_roll_deg) * DEG_TO_RAD;
     }
     draw_horizon_or_keep(pitch, roll);
 

@@ -11,7 +11,7 @@
 #include "gfx/font.h"
 #include "gfx/gfx.h"
 #include "gfx/masks.h"
-#include "host/local_time.h"
+#include "host/local_time.h" // the time of day is the platform's, read once through the host
 #include "pages/aoa_bar.h"
 #include "setup/settings.h"
 
@@ -31,6 +31,7 @@ uint32_t NUMERAL_BOX[NUMERAL_BOX_SIZE * NUMERAL_BOX_SIZE];
 namespace {
 
 constexpr float DEG_TO_RAD = 0.017453292f;
+// Stand-ins for the air data; with NONE a given value takes the place of each fixed one.
 constexpr float BUS_VOLTS = 14.1f;
 constexpr float OAT_DEMO_C = 23.0f, OAT_FIXED_C = 22.4f;
 constexpr float TAS_FIXED_KT = 152.0f;
@@ -329,10 +330,11 @@ void page_clock_draw_bus_voltage(uint32_t* frame, int32_t x, int32_t y) {
     font_draw_text_centered(frame, 0, x, y, COLOR_LABEL, "Bus V");
     char text[16];
     char* cursor = text;
-    int32_t whole = static_cast<int32_t>(BUS_VOLTS);
+    const float volts = flt_value_or(FLT_VOLTS, BUS_VOLTS);
+    int32_t whole = static_cast<int32_t>(volts);
     fmt_append_int(whole, &cursor);
     *cursor++ = '.';
-    fmt_append_int(static_cast<int32_t>((BUS_VOLTS - static_cast<float>(whole)) * 10.0f), &cursor);
+    fmt_append_int(static_cast<int32_t>((volts - static_cast<float>(whole)) * 10.0f), &cursor);
     *cursor = '\0';
     font_draw_text_centered(frame, 2, x, y + 18, COLOR_SECONDARY, text);
 }
@@ -345,7 +347,7 @@ void page_clock_format_temperature(float t, char* out) {
 }
 
 void page_clock_draw_oat(uint32_t* frame, int32_t x) {
-    float t = demo_on() ? OAT_DEMO_C : OAT_FIXED_C;
+    float t = demo_on() ? OAT_DEMO_C : flt_value_or(FLT_OAT, OAT_FIXED_C);
     bool celsius = (device_settings.option_flags & OPTION_TEMP_IN_C) != 0;
     if (!celsius) t = t * 1.8f + 32.0f;
     font_draw_text_centered(frame, 0, x, 111, COLOR_LABEL, celsius ? "OAT C" : "OAT F");
@@ -364,7 +366,7 @@ void page_clock_format_airspeed(float knots, bool in_knots, char* out) {
 
 void page_clock_draw_airspeed(uint32_t* frame) {
     font_draw_text_centered(frame, 0, 64, 12, COLOR_LABEL, "True Airspeed");
-    float v = demo_on() ? 100.0f - 2.0f * demo_sweep : TAS_FIXED_KT;
+    float v = demo_on() ? 100.0f - 2.0f * demo_sweep : flt_value_or(FLT_TAS, TAS_FIXED_KT);
     char text[16];
     page_clock_format_airspeed(v, (device_settings.option_flags & OPTION_TAS_IN_KT) != 0, text);
     font_draw_text_centered(frame, 4, 64, 36, COLOR_WHITE, text);
@@ -387,7 +389,7 @@ void page_clock_format_density_alt(float a, char* thousands, char* rest) {
 
 void page_clock_draw_density_alt(uint32_t* frame) {
     font_draw_text_centered(frame, 0, 64, 12, COLOR_LABEL, "Density Alt");
-    float a = demo_on() ? 5000.0f + 50.0f * demo_sweep : DENSITY_ALT_FIXED_FT;
+    float a = demo_on() ? 5000.0f + 50.0f * demo_sweep : flt_value_or(FLT_DALT, DENSITY_ALT_FIXED_FT);
     char thousands[16], rest[8];
     page_clock_format_density_alt(a, thousands, rest);
     draw_run(frame, 4, 63 - font_text_width(4, thousands), 23, COLOR_WHITE, thousands);

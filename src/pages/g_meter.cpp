@@ -34,12 +34,12 @@ float limit_g(int32_t tenths) {
 }
 
 void update_peak_low() {
-    float gd = page_demo_g();
+    float gd = page_peak_g();
     if (g_peak_low > gd) g_peak_low = gd;
 }
 
 void update_peak_high() {
-    float gd = page_demo_g();
+    float gd = page_peak_g();
     if (gd > g_peak_high) g_peak_high = gd;
 }
 
@@ -75,7 +75,7 @@ void dial_mark(uint32_t* frame, float g, float r0, float r1, uint32_t color) {
 
 void page_g_meter_draw(uint32_t* frame) {
     gfx_fill_rect(frame, 0, 0, FRAME_WIDTH, FRAME_HEIGHT, setup_background_color());
-    smooth_target[LOAD_FACTOR_CHANNEL] = LIVE_G_TARGET;
+    smooth_target[LOAD_FACTOR_CHANNEL] = flt_value_or(FLT_LOAD, LIVE_G_TARGET);
     float g = shown_g();
     if (g_view == 0) {
         float p = limit_g(device_settings.g_limit_positive), n = limit_g(device_settings.g_limit_negative);

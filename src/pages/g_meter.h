@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-// Highest and lowest load factor seen, in g; shared with the AOA page. They follow page_demo_g.
+// Highest and lowest load factor seen, in g; shared with the AOA page. They follow page_peak_g.
 extern float g_peak_high;
 extern float g_peak_low;
 
@@ -26,7 +26,7 @@ void page_g_meter_draw_bar_view(uint32_t* frame, float fraction);
 void page_g_meter_draw_digital_view(uint32_t* frame, float g);
 // View 2: the dial with its scale, needle, limit and peak marks; peaks beside it.
 void page_g_meter_draw_dial_view(uint32_t* frame, float g);
-// Update the two peaks from page_demo_g and print them under the bar or the number ...
+// Update the two peaks from page_peak_g and print them under the bar or the number ...
 void page_g_meter_draw_peaks(uint32_t* frame);
 // ... or beside the dial.
 void page_g_meter_draw_peaks_side(uint32_t* frame);

@@ -5,7 +5,7 @@
 #include "gfx/colors.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
-#include "host/host.h"
+#include "host/host.h" // the host's 1 s tick owns and counts the two run-time counters
 #include "pages/hms.h"
 #include "setup/settings.h"
 

@@ -260,7 +260,8 @@ void draw_oat_trim(uint32_t* frame) {
     text(frame, 2, 64, 62, COLOR_WHITE, str);
     text(frame, 0, 64, 90, SETUP_TEXT_COLOR, celsius ? "NEW (C)" : "NEW (F)");
     // The offset is not applied to the reading shown.
-    const float t = celsius ? SETUP_LIVE_OAT_C : SETUP_LIVE_OAT_C * 1.8f + 32.0f;
+    const float live = flt_value_or(FLT_OAT, SETUP_LIVE_OAT_C);
+    const float t = celsius ? live : live * 1.8f + 32.0f;
     char* cursor = str;
     fmt_append_int(static_cast<int32_t>(std::lround(t)), &cursor);
     cursor[0] = 'd';
@@ -401,8 +402,8 @@ void draw_selected_screen(uint32_t* frame) {
         break;
     case SETUP_ROLL_TRIM:
         draw_trim_value(frame, "ROLL TRIM", s.edit_roll);
-        draw_trimmed_reading(frame, "ROLL (Deg)",
-                             static_cast<float>(s.edit_roll) / 10.0f + SETUP_LIVE_ROLL_DEG, 5.0f);
+        draw_trimmed_reading(frame, "ROLL (Deg)", static_cast<float>(s.edit_roll) / 10.0f + live_roll_deg,
+                             5.0f);
         break;
     case SETUP_PITCH_TRIM:
         draw_trim_value(frame, "PITCH TRIM", s.edit_pitch);

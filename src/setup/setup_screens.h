@@ -10,9 +10,9 @@ constexpr uint32_t SETUP_DIM_COLOR = COLOR_SECONDARY;     // bottom labels, inac
 constexpr uint32_t SETUP_HIGHLIGHT_COLOR = COLOR_MAGENTA; // selection bar, "SEL" / "DIS" / "ENA"
 constexpr uint32_t SETUP_NOTICE_COLOR = COLOR_YELLOW;     // caution texts, "ACK"
 
-// Readings the screens show where a sensor would be read.
+// The temperature OAT TRIM shows where a sensor would be read, unless one is given (live_roll_deg is the
+// roll ROLL TRIM adds).
 constexpr float SETUP_LIVE_OAT_C = 22.4f;
-constexpr float SETUP_LIVE_ROLL_DEG = 0.0f;
 
 // Draws page 9 whole: the list, or the screen named by setup_state.setup_screen.
 void setup_draw_screen(uint32_t* frame);

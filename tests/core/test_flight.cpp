@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <tuple>
 
 #include "core/flight.h"
 #include "host/host.h"
@@ -76,4 +78,29 @@ TEST_F(Flight, DemoModeNoneHoldsTheOscillatorsAndAnyDemoModeResumes) {
     flt_demo_step();
     EXPECT_FLOAT_EQ(demo_roll_deg, roll - 0.01f);
     EXPECT_FLOAT_EQ(demo_sweep, sweep + 0.01f);
+}
+
+// Given values: NaN and infinities refused, each taken back alone; they act, and feed the live values,
+// only with DEMO MODE NONE. (The text format's tests show the clamping.)
+TEST_F(Flight, GivenValuesActOnlyWithoutDemo) {
+    FlightState& s = flight_state;
+    EXPECT_TRUE(flt_state_set(&s, flt_key_id("pitch"), 7.5f) &&
+                flt_state_set(&s, flt_key_id("slip"), -2.0f) &&
+                flt_state_set(&s, flt_key_id("roll"), 30.0f) && flt_state_set(&s, flt_key_id("g"), 3.0f));
+    const FlightState before = s;
+    for (float bad : {std::nanf(""), INFINITY, -INFINITY}) EXPECT_FALSE(flt_state_set(&s, FLT_OAT, bad));
+    EXPECT_EQ(std::tuple(std::memcmp(&s, &before, sizeof s), flt_key_id("G"), flt_key_id("pitc")),
+              std::tuple(0, -1, -1));
+    flt_state_unset(&s, FLT_LOAD);
+    EXPECT_EQ(std::tuple(s.given, s.value[FLT_LOAD]), std::tuple(before.given & ~(1u << FLT_LOAD), 0.0f));
+    for (uint32_t mode : {uint32_t{DEMO_1}, uint32_t{DEMO_2}, uint32_t{DEMO_NONE}}) {
+        device_settings.demo_mode = mode;
+        flt_live_update();
+        const bool acts = mode == DEMO_NONE;
+        EXPECT_EQ(std::tuple(flt_value_or(FLT_PITCH, 0.0f), flt_value_or(FLT_TAS, 152.0f)),
+                  std::tuple(acts ? 7.5f : 0.0f, 152.0f));
+        EXPECT_EQ(std::tuple(live_pitch_deg, live_slip, live_roll_deg),
+                  acts ? std::tuple(7.5f, -2.0f, 30.0f) : std::tuple(0.0f, 0.0f, 0.0f))
+            << "mode " << mode;
+    }
 }

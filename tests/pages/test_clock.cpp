@@ -5,7 +5,9 @@
 
 #include "core/buttons.h"
 #include "core/page.h"
-#include "host/headless.h"
+#include "headless/cli.h"
+#include "headless/run.h"
+#include "headless/script.h"
 #include "host/host.h"
 #include "host/local_time.h"
 #include "pages/clock.h"
