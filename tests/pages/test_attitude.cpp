@@ -157,9 +157,9 @@ TEST_F(Attitude, PitchTrimMovesTheHorizonDown) {
     EXPECT_EQ(pic(139, 104), COLOR_WHITE);
 }
 
-// With demo mode NONE the trims alone set the attitude. The horizon centre lies 196 pixels a radian of
-// pitch from (70, 70) across the bank; rung k stands k ladder steps (34.2 pixels) from it towards higher
-// pitch and carries the number 10 |k| beyond both ends, so the first rung either side of the horizon
+// With demo mode NONE the trims and the live pitch set the attitude. The horizon centre lies 196 pixels a
+// radian of pitch from (70, 70) across the bank; rung k stands k ladder steps (34.2 pixels) from it towards
+// higher pitch and carries the number 10 |k| beyond both ends, so the first rung either side of the horizon
 // reads 10 and the 5-degree rungs between them read nothing. Level, the rungs' solid cores are 40, 20 and
 // 10 pixels long (10, 5 and 2.5 degrees); the rung of the pitch itself (at 10 and 20 degrees) crosses
 // (70, 70) at any bank, its core from column 51 to 89.
@@ -168,7 +168,8 @@ TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
         int32_t pitch_trim, roll_trim;
         float roll; // as drawn: a level trim takes the guard's 0.001
         std::vector<float> rungs;
-        std::vector<Box> cores; // rows y0..y1: their white pixels run from column x0 to x1
+        std::vector<Box> cores;  // rows y0..y1: their white pixels run from column x0 to x1
+        float live_pitch = 0.0f; // degrees added to the trim
     } cases[] = {
         {0,
          0,
@@ -183,11 +184,14 @@ TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
         {270, 0, ROLL_GUARD, {1, 2, 3, 4}, {}},
         {200, -50, 5.0f * DEG, {1, 2, 3}, {{51, 60, 89, 80}}},
         {100, 30, -3.0f * DEG, {1, 2}, {{51, 60, 89, 80}}},
+        // Nose up 80 degrees: the last rungs, 80 near the middle and 90 above it.
+        {270, 0, ROLL_GUARD, {7, 8, 9}, {}, 53.0f},
     };
     const float step = LADDER_PIXELS_PER_10_DEG;
     for (const Case& c : cases) {
+        live_pitch_deg = c.live_pitch;
         draw_none(c.pitch_trim, c.roll_trim);
-        const float pitch = c.pitch_trim / 10.0f * DEG, r = c.roll;
+        const float pitch = (c.pitch_trim / 10.0f + c.live_pitch) * DEG, r = c.roll;
         const float cx = (0.5f - std::sin(r) * pitch * 1.4f) * N,
                     cy = (0.5f + std::cos(r) * pitch * 1.4f) * N;
         for (float k : c.rungs) {
@@ -205,6 +209,7 @@ TEST_F(Attitude, LadderNumbersReadTheirPitchAtAnyBank) {
             EXPECT_EQ(std::pair(first, last), std::pair(b.x0, b.x1)) << c.pitch_trim << " rows " << b.y0;
         }
     }
+    live_pitch_deg = 0.0f;
     // Banked, that rung tilts with the horizon: at 5 degrees its core is on row 68 in column 52 and on row
     // 71 in column 88; at -3 degrees on rows 70 and 69.
     draw_none(200, -50);
