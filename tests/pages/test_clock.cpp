@@ -73,6 +73,7 @@ TEST_F(Clock, HourShownOnBothDialsAndInLocalTime) {
         {22, 3, false, true, 22, nullptr}, {1, -3, true, true, 22, nullptr},
         {0, -12, true, true, 12, nullptr}, {23, 1, true, true, 0, nullptr},
         {23, 1, true, false, 12, "am"},    {11, 1, true, false, 12, "pm"},
+        {22, 1, true, true, 23, nullptr},  {23, 0, true, false, 11, "pm"},
     };
     for (const Case& c : cases) {
         local_offset_hours = c.offset;

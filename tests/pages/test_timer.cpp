@@ -138,6 +138,7 @@ TEST_F(Timer, PresetEditing) {
     EXPECT_EQ(value(), "0:02:00");
     EXPECT_EQ(t.running, 0);
     send(EV_BOTH_PRESS);
+    EXPECT_EQ(t.selected_field, 0) << "editing starts on the hours, whichever field was last";
     t.preset_hours = 10, t.preset_seconds = 59;
     send(EV_VIEW_LONG);
     EXPECT_EQ(t.preset_hours + t.preset_minutes + t.preset_seconds, 0);
