@@ -341,6 +341,10 @@ TEST(Recorder, AWriteThatFailsLeavesWholeLinesAndAnUnfinishedRecording) {
     HeadlessScript parsed;
     std::string error;
     EXPECT_TRUE(headless_parse("t.zts", complete, &parsed, &error)) << error;
+    // Saved again with CR LF line ends, it is still complete.
+    std::string crlf;
+    for (char c : complete) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(headless_parse("t.zts", crlf, &parsed, &error)) << error;
 }
 
 // Standard output into a pipe whose reader leaves: one line saying so, and the window runs on.

@@ -127,6 +127,7 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"probe 0 160", "Y 160 is outside the frame (0-159)"},
         {"expect 1 2 0x123", "bad colour '0x123'" + colour},
         {"expect 1 2 0xFF00000G", "bad colour '0xFF00000G'" + colour},
+        {"expect 1 2 0xFF0000000", "bad colour '0xFF0000000'" + colour},
         {"expect 200 2 0xFF000000", "X 200 is outside the frame (0-127)"},
         {"local-time 12:00", "bad time '12:00' (HH:MM:SS, hours 0-23)"},
         {"shot a.png 0", "bad scale '0' (a whole number 1-8)"},
