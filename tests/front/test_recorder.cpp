@@ -171,6 +171,34 @@ TEST(Session, TicksInBatchesLeaveTheSameStateAsTicksOnTime) {
     host_set_local_time(nullptr);
 }
 
+// A stall that drops a single tick is noted as well.
+TEST(Recorder, NotesASingleSkippedTick) {
+    HostSession s{};
+    Recording rec;
+    begin_recorded(&s, &rec, ClockTime{2000, 1, 6, 1, 8, 0, 0, 0});
+    host_session_run(&s, 40, 2);
+    host_set_local_time(nullptr);
+    EXPECT_EQ(s.sched.ticks_skipped, 1u);
+    EXPECT_TRUE(host_recorder_finish(&s.recorder));
+    EXPECT_NE(rec.body().find("# the window skipped 1 ticks"), std::string::npos) << rec.body();
+}
+
+// Presses and releases reach the button lines one a tick: the first at once, the next after the tick.
+TEST(Session, OnePointerEventATick) {
+    HostSession s{};
+    host_session_begin(&s);
+    host_session_run(&s, 35, -1);
+    host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count);
+    host_pointer_push(&s.pointer, false, 340, 220, s.sched.tick_count);
+    EXPECT_EQ(right_button_down, 1);
+    host_session_run(&s, 45, -1); // the tick at 40 ms, then the release
+    EXPECT_EQ(right_button_down, 0);
+    host_pointer_push(&s.pointer, true, 340, 220, s.sched.tick_count); // waits for the tick at 50 ms
+    EXPECT_EQ(right_button_down, 0);
+    host_session_run(&s, 55, -1);
+    EXPECT_EQ(right_button_down, 1);
+}
+
 // Woken irregularly, as a real window is; the CLOCK page reads the local time.
 TEST(Session, RecordedSessionReplaysToTheSameFrame) {
     std::mt19937 random(16);
@@ -313,6 +341,10 @@ TEST(Recorder, AWriteThatFailsLeavesWholeLinesAndAnUnfinishedRecording) {
     HeadlessScript parsed;
     std::string error;
     EXPECT_TRUE(headless_parse("t.zts", complete, &parsed, &error)) << error;
+    // Saved again with CR LF line ends, it is still complete.
+    std::string crlf;
+    for (char c : complete) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_TRUE(headless_parse("t.zts", crlf, &parsed, &error)) << error;
 }
 
 // Standard output into a pipe whose reader leaves: one line saying so, and the window runs on.

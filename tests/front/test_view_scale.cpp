@@ -27,7 +27,8 @@ TEST(ViewScale, FitTakesTheLargestWholeScaleCentred) {
         {450, 550, 4, 1, 1, 0, 0},       {900, 1100, 4, 2, 1, 0, 0},     {1800, 2200, 4, 4, 1, 0, 0},
         {1800, 2200, 3, 3, 1, 225, 275}, {899, 1100, 4, 1, 1, 224, 275}, {701, 613, 4, 1, 1, 125, 31},
         {3000, 1200, 4, 2, 1, 1050, 50}, {449, 550, 4, 1, 2, 112, 137},  {300, 200, 4, 1, 3, 75, 8},
-        {100, 100, 4, 1, 4, -6, -19},    {0, 0, 4, 1, 4, -56, -69},      {2000, 2000, 9, 3, 1, 325, 175},
+        {100, 100, 4, 1, 4, -6, -19},    {0, 0, 4, 1, 4, -56, -69},      {101, 100, 4, 1, 4, -6, -19},
+        {2000, 2000, 9, 3, 1, 325, 175},
     };
     for (const Case& c : cases) {
         HostViewFit f = host_view_fit(c.w, c.h, c.max_up);
@@ -70,6 +71,12 @@ TEST(ViewScale, EnlargedPixelsAreWholeSquaresAndOnlyTheRectIsWritten) {
             uint32_t want = inside ? pic[((y - 50) / 2) * BEZEL_WIDTH + (x - 50) / 2] : 0x12345678u;
             ASSERT_EQ(win[y * W + x], want) << x << "," << y;
         }
+    // A window cut short (a forced size) shows the same pixels as far as it reaches.
+    const int W2 = 400, H2 = 500;
+    std::vector<uint32_t> cut(W2 * H2, 0x12345678);
+    host_view_draw(f, pic.data(), r, cut.data(), W2, W2, H2);
+    for (int y = 0; y < H2; ++y)
+        for (int x = 0; x < W2; ++x) ASSERT_EQ(cut[y * W2 + x], win[y * W + x]) << x << "," << y;
 }
 
 TEST(ViewScale, ShrunkPixelsAreBlockMeansAndMarginsArePlain) {
@@ -85,6 +92,9 @@ TEST(ViewScale, ShrunkPixelsAreBlockMeansAndMarginsArePlain) {
     EXPECT_EQ(win[2 * W + 7], 0xFF400040u); // a quarter red, a quarter blue, rounded
     EXPECT_EQ(win[2 * W + 8], 0xFF000000u);
     for (uint32_t p : win) ASSERT_NE(p, 0x12345678u);
+    // A changed rectangle covers every block it touches.
+    HostRect s = host_view_screen_rect(f, HostRect{165, 107, 293, 267});
+    EXPECT_EQ(std::tuple(s.x0, s.y0, s.x1, s.y1), std::tuple(7 + 82, 2 + 53, 7 + 147, 2 + 134));
 }
 
 TEST(ViewScale, DiffFindsTheChangedRectangle) {

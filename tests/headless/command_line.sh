@@ -34,8 +34,10 @@ check version-extra 2 "zt30-headless: unexpected argument 'extra' after --versio
 check help-extra 2 "zt30-headless: unexpected argument '--foo' after --help" "" --help --foo
 check script-file 0 "" "" good.zts
 out_is script-file '0 0 0x[0-9A-F]\{8\}'
-check dash-dash 0 "" 'probe 5 6\n' -- -
-out_is dash-dash '5 6 0x[0-9A-F]\{8\}'
+cp good.zts ./-dash.zts
+check dash-dash 0 "" "" -- -dash.zts
+out_is dash-dash '0 0 0x[0-9A-F]\{8\}'
+check dash-dash-version 2 "zt30-headless: cannot read '--version': No such file or directory" "" -- --version
 check unknown-option 2 "zt30-headless: unknown option '--fast' (see --help)" "" --fast good.zts
 check no-local-time 2 "zt30-headless: --local-time needs a value HH:MM:SS" "" --local-time
 check bad-local-time 2 "zt30-headless: bad --local-time '12:5:00' (HH:MM:SS, hours 0-23)" "" --local-time 12:5:00

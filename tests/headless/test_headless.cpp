@@ -68,13 +68,14 @@ TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
                                "hold both 3600000s\n"
                                "mouse down -5 70000\n"
                                "local-time 7:05:09\n"
-                               "expect 127 159 0xff00aa10\n"
+                               "expect 127 159 0Xff00aa10\n"
                                "shot b.png 8\n"
                                "shot \"my #1 \\\"shot\\\" \\\\.png\"\r\n"
-                               "dump a#b\xC3\xA9\"\n",
+                               "dump a#b\xC3\xA9\"\n"
+                               "shot c.png 1\n",
                                &s, &error))
         << error;
-    ASSERT_EQ(s.commands.size(), 10u);
+    ASSERT_EQ(s.commands.size(), 11u);
     const auto& c = s.commands;
     EXPECT_EQ(std::tuple(c[0].line, c[0].duration_ms, c[1].duration_ms), std::tuple(3, 7000u, 0u));
     EXPECT_EQ(std::tuple(c[2].duration_ms, c[3].button, c[3].duration_ms),
@@ -84,6 +85,15 @@ TEST(HeadlessParse, AcceptedFormsAndTheirLimits) {
     EXPECT_EQ(std::tuple(c[7].line, c[7].file, c[7].scale), std::tuple(10, "b.png", 8));
     EXPECT_EQ(c[8].file, "my #1 \"shot\" \\.png");
     EXPECT_EQ(c[9].file, "a#b\xC3\xA9\"");
+    EXPECT_EQ(c[10].scale, 1);
+    // One word more than each command takes is refused.
+    for (const char* line : {"wait 1s 2", "press view 2", "release view 2", "click view 2", "hold view 1s 2",
+                             "mouse down 1 2 3", "local-time 12:00:00 2", "probe 1 2 3",
+                             "expect 1 2 0xFF000000 4", "shot a.png 2 3", "window a.png 2", "dump a 2"}) {
+        std::string why;
+        EXPECT_FALSE(headless_parse("t.zts", line, &s, &why)) << line;
+        EXPECT_NE(why.find("wrong number of words"), std::string::npos) << line;
+    }
 }
 
 TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
@@ -97,6 +107,7 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"Wait 1s", "unknown command 'Wait' (see --help)"},
         {"wa\x01it 1s", "unknown command 'wa\\x01it' (see --help)"},
         {long_word, "unknown command '" + long_word.substr(0, 40) + "...' (see --help)"},
+        {long_word.substr(0, 40), "unknown command '" + long_word.substr(0, 40) + "' (see --help)"},
         {"\xEF\xBB\xBFwait 1s", "unknown command '\\xEF\\xBB\\xBFwait' (see --help)"},
         {"wait", "wrong number of words for 'wait': expected 'wait DURATION'"},
         {"hold view", "wrong number of words for 'hold': expected 'hold BUTTON DURATION'"},
@@ -116,6 +127,7 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"probe 0 160", "Y 160 is outside the frame (0-159)"},
         {"expect 1 2 0x123", "bad colour '0x123'" + colour},
         {"expect 1 2 0xFF00000G", "bad colour '0xFF00000G'" + colour},
+        {"expect 1 2 0xFF0000000", "bad colour '0xFF0000000'" + colour},
         {"expect 200 2 0xFF000000", "X 200 is outside the frame (0-127)"},
         {"local-time 12:00", "bad time '12:00' (HH:MM:SS, hours 0-23)"},
         {"shot a.png 0", "bad scale '0' (a whole number 1-8)"},
@@ -125,6 +137,7 @@ TEST(HeadlessParse, EachKindOfBadLineNamesScriptLineAndCause) {
         {"dump \"a\\n\"", "bad escape '\\n' in quotes (only \\\" and \\\\)"},
         {"window \"\"", "empty file name"},
         {"shot \"a\tb.png\"", "control character in file name 'a\\x09b.png'"},
+        {"dump \"a\x1F\"", "control character in file name 'a\\x1F'"},
         {"flight", "wrong number of words for 'flight': expected 'flight KEY=VALUE ... or flight clear'"},
         {"flight pitch=1 roll=1 slip=1 aoa=1 g=1 tas=1 dalt=1 oat=1 volts=1 pitch=2",
          "wrong number of words for 'flight': expected 'flight KEY=VALUE ... or flight clear'"},
@@ -167,8 +180,8 @@ TEST(HeadlessParse, LocalTimeForms) {
     EXPECT_TRUE(headless_parse_time("23:59:59", &t));
     EXPECT_EQ(hms(t), 235959);
     EXPECT_NE(t.year, 0); // a real date, so nothing downstream trips over month 0
-    for (const char* bad : {"", "::", "1:2:3", "12:3:04", "123:00:00", "12:00:00:00", "-1:00:00", "12-00-00",
-                            "24:00:00", "12:60:00", "12:00:60", "1a:00:00"})
+    for (const char* bad : {"", "::", "1:2:3", "12:3:04", "123:00:00", "012:00:00", "12:00:00:00", "-1:00:00",
+                            "12-00-00", "24:00:00", "12:60:00", "12:00:60", "1a:00:00"})
         EXPECT_FALSE(headless_parse_time(bad, &t)) << bad;
 }
 

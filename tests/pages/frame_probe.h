@@ -1,11 +1,14 @@
 // A frame for the page tests and ways to read rows, regions and texts back from it.
 #pragma once
 #include <algorithm>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "core/buttons.h"
 #include "gfx/font.h"
 #include "gfx/gfx.h"
+#include "gfx/masks.h"
 
 struct Box {
     int x0, y0, x1, y1; // inclusive
@@ -63,6 +66,49 @@ struct ProbeFrame {
         return shows(b, bg, [&](uint32_t* p) {
             font_draw_text_left(p, FRAME_WIDTH, FRAME_HEIGHT, font, x, y, color, text);
         });
+    }
+};
+
+// "" when the two frames are the same, else where they first differ (top row first).
+inline std::string difference(const ProbeFrame& got, const ProbeFrame& want) {
+    for (int y = 0; y < FRAME_HEIGHT; ++y)
+        for (int x = 0; x < FRAME_WIDTH; ++x)
+            if (got.at(x, y) != want.at(x, y)) {
+                char s[80];
+                std::snprintf(s, sizeof s, "(%d, %d) is 0x%08X, not 0x%08X", x, y, got.at(x, y),
+                              want.at(x, y));
+                return s;
+            }
+    return "";
+}
+
+// A whole screen drawn element by element from its layout with the drawing primitives, to compare a page
+// with: centred texts, runs of glyphs from a pen, vertical labels, lines, filled rectangles and masks.
+struct Sketch : ProbeFrame {
+    using ProbeFrame::ProbeFrame;
+    Sketch& text(int font, int cx, int cy, uint32_t color, const char* s) {
+        font_draw_text_centered(px(), font, cx, cy, color, s);
+        return *this;
+    }
+    Sketch& run(int font, int x, int y, uint32_t color, const char* s) {
+        font_draw_text_left(px(), FRAME_WIDTH, FRAME_HEIGHT, font, x, y, color, s);
+        return *this;
+    }
+    Sketch& down(int x, int y, uint32_t color, const char* s) {
+        font_draw_text_vertical(px(), x, y, color, s);
+        return *this;
+    }
+    Sketch& line(float x0, float y0, float x1, float y1, uint32_t color) {
+        gfx_draw_line(px(), FRAME_WIDTH, FRAME_HEIGHT, x0, y0, x1, y1, color);
+        return *this;
+    }
+    Sketch& rect(int x0, int y0, int x1, int y1, uint32_t color) {
+        gfx_fill_rect(px(), x0, y0, x1, y1, color);
+        return *this;
+    }
+    Sketch& mask(const MaskImage& m, int x, int y, uint32_t color = 0xFFFFFFFF) {
+        gfx_draw_mask(px(), FRAME_WIDTH, FRAME_HEIGHT, m.data, m.width, m.height, x, y, color);
+        return *this;
     }
 };
 

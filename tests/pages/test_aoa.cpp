@@ -76,6 +76,11 @@ TEST_F(Aoa, NoneShowsTheFallbackAndTheClimbingChannel) {
     aoa_view = 1;
     page_aoa_draw(fr.px());
     EXPECT_EQ(fr.at(42, 115), UNLIT);
+    // Limits 3.0 and 2.0 make it (4 - 2) / (3 - 2) = 2, limited to 1: segment 10 lit, rows 32..39.
+    device_settings.aoa_prestall_limit = 30;
+    device_settings.aoa_cruise_limit = 20;
+    page_aoa_draw(fr.px());
+    EXPECT_EQ(std::pair(fr.at(6, 32), fr.at(121, 39)), std::pair(RED, RED));
 }
 
 TEST_F(Aoa, BarViewSegmentsAndTruncatedPeaks) {

@@ -125,13 +125,16 @@ TEST_F(AoaBar, GeometryOfTheThreeCallers) {
 TEST_F(AoaBar, DemoModeStepsTheFilterOncePerDraw) {
     // State 100 makes the output 10 degrees, (10 - 5) / 10 = 0.5 and five segments; the input 11.5
     // moves the state on by 1.5, once.
-    aoa_filter_state = 100.0f;
-    demo_sweep = 11.5f;
-    ProbeFrame fr;
-    draw(fr, CLOCK);
-    EXPECT_FLOAT_EQ(aoa_filtered, 10.0f);
-    EXPECT_FLOAT_EQ(aoa_filter_state, 101.5f);
-    expect_segments(fr, CLOCK, 5);
+    for (uint32_t mode : {DEMO_1, DEMO_2}) {
+        device_settings.demo_mode = mode;
+        aoa_filter_state = 100.0f;
+        demo_sweep = 11.5f;
+        ProbeFrame fr;
+        draw(fr, CLOCK);
+        EXPECT_FLOAT_EQ(aoa_filtered, 10.0f);
+        EXPECT_FLOAT_EQ(aoa_filter_state, 101.5f);
+        expect_segments(fr, CLOCK, 5);
+    }
 
     // With NONE the bar shows the fallback and leaves the filter alone.
     device_settings.demo_mode = DEMO_NONE;

@@ -73,6 +73,7 @@ TEST_F(Clock, HourShownOnBothDialsAndInLocalTime) {
         {22, 3, false, true, 22, nullptr}, {1, -3, true, true, 22, nullptr},
         {0, -12, true, true, 12, nullptr}, {23, 1, true, true, 0, nullptr},
         {23, 1, true, false, 12, "am"},    {11, 1, true, false, 12, "pm"},
+        {22, 1, true, true, 23, nullptr},  {23, 0, true, false, 11, "pm"},
     };
     for (const Case& c : cases) {
         local_offset_hours = c.offset;
@@ -98,6 +99,11 @@ TEST_F(Clock, TimeViewsDrawTheShiftedHour) {
     EXPECT_TRUE(local.shows_text(0, 64, 12, LABEL, "Local Time"));
     EXPECT_TRUE(local.shows_run(4, 18, 21, WHITE, "01"));
     EXPECT_TRUE(local.shows_run(0, 93, 20, 0xFF888888, "am"));
+    // VIEW steps through the five views and from the last back to GMT time.
+    for (int32_t want : {2, 3, 4, 0, 1}) {
+        EXPECT_EQ(input(EV_VIEW_RELEASE), EV_NONE);
+        EXPECT_EQ(clock_view, want);
+    }
 }
 
 // The clock reads the platform once, on the first frame that shows a time; in the runner that is the first
@@ -132,10 +138,12 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
         int32_t event;
         int hms, offset, want_hms, want_offset;
     } cases[] = {
-        {0, EV_LEFT_RELEASE, 5006, 0, 235006, 0},    {0, EV_VIEW_RELEASE, 230506, 0, 506, 0},
-        {1, EV_VIEW_RELEASE, 95906, 0, 90006, 0},    {1, EV_LEFT_RELEASE, 90006, 0, 95906, 0},
-        {2, EV_VIEW_RELEASE, 90542, 0, 90500, 0},    {2, EV_LEFT_RELEASE, 90542, 0, 90500, 0},
-        {3, EV_VIEW_RELEASE, 90506, 12, 90506, -12}, {3, EV_LEFT_RELEASE, 90506, -12, 90506, 12},
+        {0, EV_LEFT_RELEASE, 5006, 0, 235006, 0},     {0, EV_VIEW_RELEASE, 230506, 0, 506, 0},
+        {1, EV_VIEW_RELEASE, 95906, 0, 90006, 0},     {1, EV_LEFT_RELEASE, 90006, 0, 95906, 0},
+        {1, EV_VIEW_RELEASE, 95806, 0, 95906, 0},     {2, EV_VIEW_RELEASE, 90542, 0, 90500, 0},
+        {2, EV_LEFT_RELEASE, 90542, 0, 90500, 0},     {3, EV_VIEW_RELEASE, 90506, 12, 90506, -12},
+        {3, EV_LEFT_RELEASE, 90506, -12, 90506, 12},  {3, EV_VIEW_RELEASE, 90506, 11, 90506, 12},
+        {3, EV_LEFT_RELEASE, 90506, -11, 90506, -12},
     };
     for (const Case& c : cases) {
         clock_setting = 1;
@@ -155,6 +163,10 @@ TEST_F(Clock, SetClockFieldsWrapAndTheOffsetIsLiveAtOnce) {
     }
     local_offset_hours = -2;
     EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local -02"));
+    local_offset_hours = 12;
+    EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local +12"));
+    local_offset_hours = 0;
+    EXPECT_TRUE(draw().shows_text(0, 64, 100, WHITE, "Local +00"));
 }
 
 TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
@@ -171,6 +183,11 @@ TEST_F(Clock, AcceptCopiesTheEditedTimeWithTheDateAsOpened) {
     EXPECT_EQ(clock_view, CLOCK_VIEW_ANALOG);
     const ClockTime want = at_hms(110930);
     EXPECT_EQ(std::memcmp(&clock_time, &want, sizeof want), 0);
+    // Opened again, Set Clock starts on the hour whichever field was set last.
+    draw();
+    input(EV_BOTH_PRESS);
+    input(EV_VIEW_RELEASE);
+    EXPECT_EQ(hms(clock_edit), 120930);
 }
 
 TEST_F(Clock, AirDataTexts) {
@@ -199,24 +216,15 @@ TEST_F(Clock, AirDataTexts) {
     }
 }
 
-TEST_F(Clock, AirDataViewsWithoutDemo) {
+// The start options (knots, degrees C) are in tests/pages/test_page_frames.cpp; here the other units.
+TEST_F(Clock, AirDataInMilesPerHourAndFahrenheit) {
     device_settings.demo_mode = DEMO_NONE;
-    clock_view = CLOCK_VIEW_AIRSPEED;
-    ProbeFrame kt = draw();
-    EXPECT_TRUE(kt.shows_text(4, 64, 36, WHITE, "152 k"));
-    EXPECT_TRUE(kt.shows_text(2, 33, 84, GREY, "14.1"));
-    EXPECT_TRUE(kt.shows_text(0, 33, 111, LABEL, "OAT C"));
-    EXPECT_TRUE(kt.shows_text(2, 33, 129, GREY, "+22d"));
     device_settings.option_flags &= ~(OPTION_TAS_IN_KT | OPTION_TEMP_IN_C);
+    clock_view = CLOCK_VIEW_AIRSPEED;
     ProbeFrame mph = draw();
     EXPECT_TRUE(mph.shows_text(4, 64, 36, WHITE, "174 m"));
     EXPECT_TRUE(mph.shows_text(0, 33, 111, LABEL, "OAT F"));
     EXPECT_TRUE(mph.shows_text(2, 33, 129, GREY, "+72d"));
-    clock_view = CLOCK_VIEW_DENSITY_ALT;
-    ProbeFrame alt = draw();
-    EXPECT_TRUE(alt.shows_run(4, 63 - 15, 23, WHITE, "1"));
-    EXPECT_TRUE(alt.shows_run(3, 65, 23, WHITE, "200"));
-    EXPECT_TRUE(alt.shows_run(2, 103, 23, WHITE, "t"));
 }
 
 // At 12:30 the hour hand stands halfway between 12 and 1: 30 pixels out it passes column 71, and its tip
@@ -228,6 +236,9 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     EXPECT_EQ(fr.at(71, 51), WHITE);
     EXPECT_EQ(fr.at(64, 51), BLACK);
     EXPECT_TRUE(fr.same(ProbeFrame(), {71, 45, 80, 45}));
+    // The minute hand, 53 long at 91.5 degrees, keeps its core on column 62 down to row 132.
+    EXPECT_EQ(fr.at(62, 132), WHITE);
+    EXPECT_EQ(fr.at(62, 134), BLACK);
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "pm"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "GMT"));
     // VIEW held: the dial shows local time, here 11:30 am.
@@ -236,4 +247,18 @@ TEST_F(Clock, AnalogHourHandAtHalfPast) {
     fr = draw();
     EXPECT_TRUE(fr.shows_text(0, 116, 10, GREY, "am"));
     EXPECT_TRUE(fr.shows_text(0, 64, 10, GREY, "LOCAL"));
+    clock_time.hour = 1; // 01:30 GMT is 22:30 three hours behind: pm
+    local_offset_hours = -3;
+    EXPECT_TRUE(draw().shows_text(0, 116, 10, GREY, "pm"));
+    input(EV_VIEW_LONG); // and back to GMT
+    EXPECT_TRUE(draw().shows_text(0, 64, 10, GREY, "GMT"));
+}
+
+// The running clock carries seconds into minutes into hours and passes midnight to 00:00:00.
+TEST_F(Clock, RunsThroughMidnight) {
+    for (auto [from, to] : {std::pair{235959, 0}, {225959, 230000}, {105959, 110000}, {100058, 100059}}) {
+        ClockTime t = at_hms(from);
+        page_clock_advance_second(&t);
+        EXPECT_EQ(hms(t), to) << from;
+    }
 }

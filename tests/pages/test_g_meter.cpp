@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/flight.h"
+#include "core/page.h"
 #include "gfx/font.h"
 #include "host/host.h"
 #include "pages/g_meter.h"
@@ -59,6 +60,7 @@ TEST_F(GMeter, BarFractionFromTheLimits) {
     EXPECT_FALSE(one.same(zero));
     EXPECT_TRUE(page_at(-0.5f).same(one));
     EXPECT_TRUE(page_at(2.8f).same(page_at(2.0f)));
+    EXPECT_EQ(page_at(2.8f).at(2, 32), 0xFFFF0000u); // segment 24: rows 32..34 from column 2
     EXPECT_FALSE(page_at(1.9f).same(page_at(2.0f)));
     device_settings.g_limit_negative = -5; // half a G or less: the bar stays dark
     EXPECT_TRUE(page_at(-0.5f).same(zero));
@@ -90,6 +92,7 @@ TEST_F(GMeter, DialScaleFromTheLimits) {
         {30, -10, 45.0f, "3", 37, 27, 73, 113},  {31, -10, 22.5f, "5", 53, 16, 76, 112},
         {20, -11, 22.5f, "5", 53, 16, 76, 112},  {60, -10, 11.25f, "9", 53, 16, 76, 112},
         {20, -31, 11.25f, "9", 53, 16, 76, 112}, {-40, -20, 11.25f, "9", 53, 16, 76, 112},
+        {20, -30, 22.5f, "5", 53, 16, 76, 112},
     };
     for (const auto& c : cases) {
         device_settings.g_limit_positive = c.positive;
@@ -109,4 +112,18 @@ TEST_F(GMeter, DialScaleFromTheLimits) {
         font_draw_text_left(ref.px(), FRAME_WIDTH, FRAME_HEIGHT, 0, 81, 15, 0xFF707070, c.top);
         EXPECT_TRUE(fr.same(ref, {73, 15, 90, 30})) << c.top;
     }
+}
+
+// With demo mode NONE the page itself sets the channel's target: shown for 60 ticks, the number view
+// settles at +2.8.
+TEST_F(GMeter, NoneClimbsToTheLiveTarget) {
+    device_settings.demo_mode = DEMO_NONE;
+    current_page = PAGE_G_METER;
+    g_view = 1;
+    for (int i = 0; i < 60; ++i) host_tick_10ms();
+    ProbeFrame want;
+    font_draw_text_centered(want.px(), 5, 59, 60, 0xFFFFFFFF, "+2.8");
+    ProbeFrame got;
+    std::copy(host_frame.pixels, host_frame.pixels + FRAME_PIXELS, got.px());
+    EXPECT_TRUE(got.same(want, {0, 30, 127, 90}));
 }

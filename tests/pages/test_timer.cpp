@@ -70,6 +70,9 @@ TEST_F(Timer, CountingFromAResetOrAtTheWrap) {
     t.hours = 98, t.minutes = t.seconds = 59, t.tenths = 9, t.running = 1;
     ticks(1);
     EXPECT_EQ(value(), "0:00:00");
+    t.hours = 97, t.minutes = t.seconds = 59, t.tenths = 9;
+    ticks(1);
+    EXPECT_EQ(value(), "98:00:00");
     EXPECT_EQ(user_timers[1].tenths, 0);
 }
 
@@ -99,13 +102,18 @@ TEST_F(Timer, PresetEditing) {
     EXPECT_EQ(send(EV_BOTH_PRESS), EV_NONE);
     EXPECT_EQ(t.editing, 1);
     EXPECT_EQ(t.running, 0) << "editing stops the timer";
+    for (int32_t field : {1, 2, 0}) {
+        send(EV_RIGHT_RELEASE);
+        EXPECT_EQ(t.selected_field, field);
+    }
     struct Case {
         int32_t field, from, ev, to;
     };
     const Case cases[] = {
-        {0, 10, EV_VIEW_RELEASE, 0}, {0, 0, EV_LEFT_RELEASE, 10},  {0, 4, EV_VIEW_RELEASE, 5},
-        {1, 59, EV_VIEW_RELEASE, 0}, {1, 0, EV_LEFT_RELEASE, 59},  {2, 59, EV_VIEW_RELEASE, 0},
-        {2, 0, EV_LEFT_RELEASE, 59}, {2, 30, EV_LEFT_RELEASE, 29},
+        {0, 10, EV_VIEW_RELEASE, 0},  {0, 0, EV_LEFT_RELEASE, 10},  {0, 4, EV_VIEW_RELEASE, 5},
+        {1, 59, EV_VIEW_RELEASE, 0},  {1, 0, EV_LEFT_RELEASE, 59},  {2, 59, EV_VIEW_RELEASE, 0},
+        {2, 0, EV_LEFT_RELEASE, 59},  {2, 30, EV_LEFT_RELEASE, 29}, {0, 9, EV_VIEW_RELEASE, 10},
+        {1, 58, EV_VIEW_RELEASE, 59},
     };
     int32_t* fields[] = {&t.preset_hours, &t.preset_minutes, &t.preset_seconds};
     for (const Case& c : cases) {
@@ -130,6 +138,8 @@ TEST_F(Timer, PresetEditing) {
     EXPECT_EQ(value(), "0:02:00");
     EXPECT_EQ(t.running, 0);
     send(EV_BOTH_PRESS);
+    EXPECT_EQ(t.selected_field, 0) << "editing starts on the hours, whichever field was last";
+    t.preset_hours = 10, t.preset_seconds = 59;
     send(EV_VIEW_LONG);
     EXPECT_EQ(t.preset_hours + t.preset_minutes + t.preset_seconds, 0);
 }

@@ -58,7 +58,7 @@ TEST_F(SetupMenu, OpeningAnItemPreparesItsScreen) {
     d.g_limit_negative = -22;
     d.slip_trim = 80; // edit copies are clamped to the screen's range
     d.roll_trim = -60;
-    d.pitch_trim = -300;
+    d.pitch_trim = 300;
     d.oat_trim = 200;
     d.demo_mode = DEMO_2;
     struct Case {
@@ -69,7 +69,7 @@ TEST_F(SetupMenu, OpeningAnItemPreparesItsScreen) {
         {1, &s.page_enable_cursor, 0}, {2, &s.audio_alert_cursor, 0},   {3, &s.visual_alert_cursor, 0},
         {4, &s.edit_volume, 7},        {5, &s.option_cursor, 0},        {6, &s.edit_prestall, 120},
         {6, &s.edit_cruise, 30},       {7, &s.edit_g_positive, 44},     {7, &s.edit_g_negative, -22},
-        {8, &s.edit_slip, 50},         {9, &s.edit_roll, -50},          {10, &s.edit_pitch, -270},
+        {8, &s.edit_slip, 50},         {9, &s.edit_roll, -50},          {10, &s.edit_pitch, 270},
         {11, &s.edit_oat, 150},        {13, &s.speed_assist_cursor, 0}, {15, &s.ias_trim_cursor, 0},
         {16, &s.alt_trim_cursor, 0},   {17, &s.demo_mode_cursor, 0}, // NONE, whatever the mode
     };
@@ -113,6 +113,15 @@ TEST_F(SetupMenu, EveryScreenGoesBackWithItsOwnKeyAndIgnoresTheOthers) {
         }
         EXPECT_EQ(s.setup_screen, SETUP_LIST) << SETUP_ITEM_TEXT[item];
         EXPECT_EQ(s.setup_selected_item, item);
+    }
+}
+
+// SYSTEM INFO: VIEW switches between the unit's and the software's part number, and back.
+TEST_F(SetupMenu, SystemInfoTogglesThePartNumber) {
+    open(0);
+    for (int32_t shown : {1, 0, 1}) {
+        send(UP);
+        EXPECT_EQ(s.show_sw_part_number, shown);
     }
 }
 
@@ -225,6 +234,33 @@ TEST_F(SetupMenu, ValuesStopAtTheirEndsAndStoreEveryStep) {
     EXPECT_EQ(d.audio_volume, 0u);
 }
 
+// One press moves a value by its step from the stored value: 5 for the AOA limits, 1 for the rest.
+TEST_F(SetupMenu, EachPressStepsByItsUnit) {
+    struct Case {
+        int32_t item, selects, event;
+        int32_t* field;
+        int32_t want;
+    } cases[] = {
+        {6, 0, UP, &d.aoa_prestall_limit, 155},
+        {6, 1, DOWN, &d.aoa_cruise_limit, 45},
+        {7, 0, UP, &d.g_limit_positive, 21},
+        {7, 1, DOWN, &d.g_limit_negative, -11},
+        {8, 0, UP, &d.slip_trim, 1},
+        {9, 0, DOWN, &d.roll_trim, -1},
+        {10, 0, UP, &d.pitch_trim, 1},
+        {11, 0, DOWN, &d.oat_trim, -1},
+        {15, 1, UP, &d.ias_trim_low, 1},
+        {16, 1, DOWN, &d.alt_trim_low, -1},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        open(c.item);
+        send(SEL, c.selects);
+        send(c.event);
+        EXPECT_EQ(*c.field, c.want) << SETUP_ITEM_TEXT[c.item];
+    }
+}
+
 // A trim step takes the live reading as its reference; HIGH TRIM opens only far enough from LOW's.
 TEST_F(SetupMenu, TrimReferencesAndTheHighTrimsAvailability) {
     open(16);
@@ -272,6 +308,10 @@ TEST_F(SetupMenu, DemoModeSelectsWithoutLeavingAndStopsTheOscillators) {
     for (int i = 0; i < 5; ++i) host_tick_10ms();
     EXPECT_EQ(demo_sweep, sweep);
     EXPECT_EQ(demo_roll_deg, roll);
+    for (int32_t row : {1, 2, 0}) {
+        send(DOWN);
+        EXPECT_EQ(s.demo_mode_cursor, row);
+    }
     send(UP); // wraps to DEMO 2
     send(SEL);
     EXPECT_EQ(d.demo_mode, DEMO_2);

@@ -79,6 +79,24 @@ TEST(Help, DrawnOverTheBezelNeverOverTheDisplay) {
     }
     EXPECT_EQ(over_display, 0);
     EXPECT_GT(changed, 40000);
+    // Each key's tag stands beside it, level with its middle row: left of VIEW and the left key, right of
+    // the right key and of BOTH.
+    const struct {
+        int x0, x1, y0, y1, middle;
+    } tags[] = {{0, 100, 131, 169, 150},
+                {0, 100, 201, 239, 220},
+                {360, 449, 201, 239, 220},
+                {260, 449, 276, 324, 300}};
+    for (const auto& t : tags) {
+        int first = -1, last = -1;
+        for (int y = t.y0; y <= t.y1; ++y)
+            for (int x = t.x0; x <= t.x1; ++x)
+                if (plain[y * BEZEL_WIDTH + x] != help[y * BEZEL_WIDTH + x]) {
+                    if (first < 0) first = y;
+                    last = y;
+                }
+        EXPECT_EQ(first + last, 2 * t.middle) << "tag by row " << t.middle << " at x " << t.x0;
+    }
     // Opaque: over a black and over a white picture the help looks the same wherever it draws.
     std::vector<uint32_t> black(plain.size(), 0xFF000000), white(plain.size(), 0xFFFFFFFF);
     host_help_draw(black.data());
