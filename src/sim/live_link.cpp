@@ -43,6 +43,8 @@ struct LiveLink {
     bool fresh; // the last poll read a valid datagram
     uint32_t latency_us[LATENCY_SAMPLES];
     uint64_t latencies;
+    bool pending_put_off; // the window slept past a due tick while they waited to be shown
+    uint64_t on_next_frame; // of those shown, the ones never put off
 };
 
 LiveLink live_state;
@@ -294,10 +296,20 @@ void live_note_applied(uint64_t frames_rendered) {
     if (!live_state.fresh) return; // values let go for staleness: no datagram to time
     live_state.pending_ns = live_state.arrival_ns;
     live_state.pending_frames = frames_rendered;
+    live_state.pending_put_off = false;
+}
+
+void live_note_sleep(bool past_due_tick) {
+    if (live_state.pending_ns != 0 && past_due_tick) live_state.pending_put_off = true;
+}
+
+bool live_unshown() {
+    return live_state.pending_ns != 0;
 }
 
 void live_note_presented(uint64_t frames_rendered) {
     if (live_state.pending_ns == 0 || frames_rendered <= live_state.pending_frames) return;
+    live_state.on_next_frame += !live_state.pending_put_off;
     int64_t us = (realtime_ns() - live_state.pending_ns) / 1000;
     live_state.latency_us[live_state.latencies % LATENCY_SAMPLES] =
         static_cast<uint32_t>(std::clamp<int64_t>(us, 0, UINT32_MAX));
@@ -315,8 +327,10 @@ void live_print_stats(FILE* out) {
         std::copy(live_state.latency_us, live_state.latency_us + n, sorted);
         std::sort(sorted, sorted + n);
         std::fprintf(out,
-                     "; datagram to screen over %zu: median %.2f ms, 95th percentile %.2f ms, max %.2f ms", n,
-                     sorted[n / 2] / 1e3, sorted[n * 95 / 100] / 1e3, sorted[n - 1] / 1e3);
+                     "; datagram to screen over %zu: median %.2f ms, 95th percentile %.2f ms, max %.2f ms; "
+                     "%" PRIu64 " of %" PRIu64 " shown with the next rendered frame",
+                     n, sorted[n / 2] / 1e3, sorted[n * 95 / 100] / 1e3, sorted[n - 1] / 1e3,
+                     live_state.on_next_frame, live_state.latencies);
     }
     std::fputc('\n', out);
 }

@@ -42,11 +42,16 @@ int64_t live_next_due_ms();
 void live_status(uint32_t demo_mode, char* title, size_t title_size, char* line, size_t line_size);
 
 // Latency bookkeeping: the values of the last datagram reached the instrument when frames_rendered frames
-// had been rendered; later, the window presented everything up to frames_rendered.
+// had been rendered; the window slept, perhaps past the next due tick (a batch); later, it presented
+// everything up to frames_rendered. Values are shown on time when no sleep put them off.
 void live_note_applied(uint64_t frames_rendered);
+void live_note_sleep(bool past_due_tick);
 void live_note_presented(uint64_t frames_rendered);
-// Datagrams, dropped ones and the datagram-to-screen time (from the kernel's arrival stamp to the
-// presentation of the first frame drawn with the values): one line for the tick statistics.
+// Values from a datagram reached the instrument but no frame drawn with them is on the screen yet.
+bool live_unshown();
+// Datagrams, dropped ones, the datagram-to-screen time (from the kernel's arrival stamp to the
+// presentation of the first frame drawn with the values) and how many were shown on time: one line for
+// the tick statistics.
 void live_print_stats(FILE* out);
 
 // Ends the X-Plane subscription (frequency 0 for each dataref) and closes the socket.

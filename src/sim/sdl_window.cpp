@@ -41,7 +41,8 @@ constexpr int MAX_TICK_BACKLOG = 8;
 constexpr int64_t HIDDEN_BATCH_MS = 1000;
 // How often the window wakes, runs the ticks due and shows the last frame, while it can be seen (always
 // the same ticks in the same order, input taken in after the ticks due before it):
-// - for a while after any event, and while presses wait for their ticks: every tick, as input asks;
+// - for a while after any event, while presses wait for their ticks, and when --live values have come
+//   that are not on the screen yet: every tick, as input asks;
 // - while the picture stands still (nothing changed for STILL_TICKS ticks and no button held): at each
 //   100 ms tick and the 10 ms tick after it; the clock, the counters and the timers change on those
 //   ticks, and that 10 ms tick's frame shows them as it would with every tick on time. What a screen
@@ -631,7 +632,7 @@ int64_t batch_end_ms(SimWindow* w) {
     int64_t end = due;
     if (!window_seen(w))
         end = due + HIDDEN_BATCH_MS;
-    else if (tick_clock_ns() < w->busy_until_ns || s.pointer.count > 0)
+    else if (tick_clock_ns() < w->busy_until_ns || s.pointer.count > 0 || live_unshown())
         end = due;
     else if (s.sched.tick_count >= w->changed_tick + STILL_TICKS && host_bezel_pressed() == 0)
         end = static_cast<int64_t>(s.sched.next_tenth_ms + TICK_PERIOD_MS);
@@ -669,6 +670,7 @@ void wait_for_work(SimWindow* w) {
     int64_t due = w->start_ns + due_ms * NS_PER_MS;
     int64_t left = due - tick_clock_ns();
     if (left <= 0 || sim_signals_caught() != 0) return;
+    live_note_sleep(due_ms > static_cast<int64_t>(host_sched_next_due(&w->session.sched)));
     if (w->x11_fd >= 0) {
         sim_wake_wait(&w->wake, left);
         return;

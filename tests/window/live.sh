@@ -87,6 +87,11 @@ grep -q "^zt30-sim: live: dropped a datagram from 127.0.0.1:[0-9]*: not a number
 "$XCLOSE" "$WID" || fail "could not ask the window to close"
 sim_ends 0 "close"
 sed -n 's/^zt30-sim: live: \([0-9]* datagrams.*\)/udp link: \1/p' sim.log
+# New values leave the pace of the screen's refresh: the window never sleeps past a due tick while they
+# wait to be shown, so the next frame rendered is the one shown. (A frame per refresh puts off about half.)
+read -r NEXT TIMED < <(sed -n 's/.*; \([0-9]*\) of \([0-9]*\) shown with the next rendered frame$/\1 \2/p' sim.log)
+[ -n "$TIMED" ] && [ "$TIMED" -gt 20 ] || fail "no datagram-to-screen count: $(grep 'datagrams' sim.log)"
+[ "$NEXT" -eq "$TIMED" ] || fail "only $NEXT of $TIMED datagrams shown with the next rendered frame"
 # The values went into the recording where they changed: the replay ends on the same frame.
 grep -q "^flight pitch=10\$" udp.zts && grep -q "^flight oat=-4\$" udp.zts && grep -q "^flight clear\$" udp.zts ||
     fail "udp.zts lacks the flight lines"
